@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building and testing Lumora needs. Quiet, and quick when
+# everything is there already: apt-get only runs for what is missing, and its package lists are
+# refreshed at most once per machine.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ clang libclang-rt-14-dev      # native build, sanitizers, libFuzzer
+  googletest libgtest-dev libbenchmark-dev             # tests and benchmarks
+  libjpeg-dev libgif-dev libstb-dev                    # picture codecs
+  g++-mingw-w64-x86-64-posix nasm wine                 # Windows cross build, run under Wine
+  xvfb                                                 # a display for window tests
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+  [[ $status == "install ok installed" ]] || missing+=("$package")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+sudo=""
+[[ $(id -u) -eq 0 ]] || sudo="sudo"
+stamp=/var/lib/apt/lists/.lumora-updated
+if [[ ! -e $stamp ]]; then
+  $sudo apt-get update -qq
+  $sudo touch "$stamp"
+fi
+echo "bootstrap: installing ${missing[*]}"
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null

@@ -1,0 +1,169 @@
+// The platform seam on Windows: the real system calls (kernel, user, MPR.DLL).
+#include <windows.h>
+
+#include "platform/Errors.h"
+#include "platform/Paths.h"
+#include "platform/Platform.h"
+
+namespace lumora::platform {
+
+uint32_t SystemTickCount() { return ::GetTickCount(); }
+
+void Sleep(uint32_t milliseconds) { ::Sleep(milliseconds); }
+
+char PathDelimiter() { return '\\'; }
+
+std::string TempFolder() {
+  char buffer[256];
+  DWORD length = ::GetTempPathA(sizeof buffer, buffer);
+  if (length == 0 || length > sizeof buffer) throw EInOutError("Cannot find the temporary folder");
+  return std::string(buffer, length);
+}
+
+std::string ProgramPath() {
+  char buffer[MAX_PATH + 1];
+  DWORD length = ::GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+  return std::string(buffer, length);
+}
+
+std::string SettingsFilePath(const std::string& programPath) { return SettingsFileBeside(programPath); }
+
+bool FileExists(const std::string& path) {
+  DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const std::string& path) {
+  DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool CreateFolder(const std::string& path) { return ::CreateDirectoryA(path.c_str(), nullptr) != 0; }
+bool EraseFile(const std::string& path) { return ::DeleteFileA(path.c_str()) != 0; }
+bool RemoveFolder(const std::string& path) { return ::RemoveDirectoryA(path.c_str()) != 0; }
+bool MoveFileOver(const std::string& from, const std::string& to) {
+  return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+// ---- File ----
+
+namespace {
+HANDLE AsHandle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+intptr_t FromHandle(HANDLE handle) { return handle == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<intptr_t>(handle); }
+constexpr DWORD kMaxTransfer = 1u << 30;
+}  // namespace
+
+File::~File() { Close(); }
+File::File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = -1; }
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = other.handle_;
+    other.handle_ = -1;
+  }
+  return *this;
+}
+
+File File::OpenRead(const std::string& path) {
+  return File(FromHandle(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr)));
+}
+
+File File::Create(const std::string& path) {
+  return File(FromHandle(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr)));
+}
+
+int64_t File::Read(void* buffer, int64_t count) {
+  if (!IsOpen() || count <= 0) return 0;
+  int64_t total = 0;
+  auto* bytes = static_cast<char*>(buffer);
+  while (total < count) {
+    DWORD chunk = static_cast<DWORD>(count - total < kMaxTransfer ? count - total : kMaxTransfer);
+    DWORD done = 0;
+    if (!::ReadFile(AsHandle(handle_), bytes + total, chunk, &done, nullptr) || done == 0) break;
+    total += done;
+  }
+  return total;
+}
+
+int64_t File::Write(const void* buffer, int64_t count) {
+  if (!IsOpen() || count <= 0) return 0;
+  int64_t total = 0;
+  const auto* bytes = static_cast<const char*>(buffer);
+  while (total < count) {
+    DWORD chunk = static_cast<DWORD>(count - total < kMaxTransfer ? count - total : kMaxTransfer);
+    DWORD done = 0;
+    if (!::WriteFile(AsHandle(handle_), bytes + total, chunk, &done, nullptr) || done == 0) break;
+    total += done;
+  }
+  return total;
+}
+
+bool File::Seek(int64_t offset) {
+  LARGE_INTEGER target;
+  target.QuadPart = offset;
+  return IsOpen() && offset >= 0 && ::SetFilePointerEx(AsHandle(handle_), target, nullptr, FILE_BEGIN) != 0;
+}
+
+int64_t File::Size() {
+  LARGE_INTEGER size;
+  return IsOpen() && ::GetFileSizeEx(AsHandle(handle_), &size) ? size.QuadPart : -1;
+}
+
+bool File::Flush() { return IsOpen() && ::FlushFileBuffers(AsHandle(handle_)) != 0; }
+
+void File::Close() {
+  if (IsOpen()) ::CloseHandle(AsHandle(handle_));
+  handle_ = -1;
+}
+
+// ---- Instance guard ----
+
+InstanceGuard::~InstanceGuard() { Release(); }
+
+InstanceGuard::Result InstanceGuard::Acquire(const std::string& name) {
+  Release();
+  HANDLE semaphore = ::CreateSemaphoreA(nullptr, 0, 1, name.c_str());
+  if (semaphore == nullptr) return Result::Unavailable;
+  if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+    ::CloseHandle(semaphore);
+    return Result::AlreadyRunning;
+  }
+  handle_ = reinterpret_cast<intptr_t>(semaphore);
+  return Result::Acquired;
+}
+
+void InstanceGuard::Release() {
+  if (handle_ >= 0) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+  handle_ = -1;
+}
+
+// ---- The system's dialogs ----
+
+namespace {
+// The system folder with a trailing backslash, as the password libraries are loaded from it.
+std::string SystemFolder() {
+  char buffer[MAX_PATH];
+  UINT length = ::GetSystemDirectoryA(buffer, MAX_PATH);
+  std::string folder(buffer, length < MAX_PATH ? length : 0);
+  if (!folder.empty() && folder.back() != '\\') folder += '\\';
+  return folder;
+}
+}  // namespace
+
+void ChangeScreenSaverPassword(int32_t parent) {
+  using PwdChangePasswordFn = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, LPVOID);
+  HMODULE library = ::LoadLibraryA((SystemFolder() + "MPR.DLL").c_str());
+  if (library == nullptr) return;
+  auto change = reinterpret_cast<PwdChangePasswordFn>(
+      reinterpret_cast<void*>(::GetProcAddress(library, "PwdChangePasswordA")));
+  if (change != nullptr) change("SCRSAVE", reinterpret_cast<HWND>(static_cast<intptr_t>(parent)), 0, nullptr);
+  ::FreeLibrary(library);
+}
+
+void ShowMessage(const std::string& text, const std::string& caption) {
+  ::MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+}  // namespace lumora::platform

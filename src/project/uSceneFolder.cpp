@@ -1,0 +1,90 @@
+// The scene folder (see uSceneFolder.h).
+#include "project/uSceneFolder.h"
+
+#include <algorithm>
+
+#include "platform/Errors.h"
+#include "platform/Paths.h"
+#include "platform/Platform.h"
+#include "project/uIniText.h"
+#include "project/uProjectExtractor.h"
+#include "project/uTextFile.h"
+
+namespace lumora {
+namespace {
+
+constexpr const char* kHeaderSection = "Header";
+constexpr const char* kHeaderFile = "VXHeader.dat";
+
+}  // namespace
+
+TSceneHeader TSceneHeader::Read(const TIniText& ini, int32_t maxEntries) {
+  TSceneHeader header;
+  header.ResCount = ini.ReadInteger(kHeaderSection, "ResCount", 0);
+  int32_t listed = std::clamp(header.ResCount, 0, std::max(maxEntries, 0));
+  header.Res.reserve(static_cast<size_t>(listed));
+  for (int32_t i = 0; i < listed; ++i) {
+    header.Res.push_back(ini.ReadString(kHeaderSection, "Res" + std::to_string(i), ""));
+  }
+  header.Music = ini.ReadBool(kHeaderSection, "Music", false);
+  header.MusicFile = ini.ReadString(kHeaderSection, "MusicFile", "");
+  header.MusicVolume = ini.ReadInteger(kHeaderSection, "MusicVolume", 100);
+  header.SoundVolume = ini.ReadInteger(kHeaderSection, "SoundVolume", 100);
+  return header;
+}
+
+std::string SceneFolderFor(const std::string& programPath) {
+  return platform::TempFolder() + ExtractFileName(programPath) + platform::PathDelimiter();
+}
+
+TScene ExtractSceneInto(const std::string& packageFile, const std::string& folder) {
+  TScene scene;
+  scene.SceneFolder = folder;
+  if (!scene.SceneFolder.empty() && scene.SceneFolder.back() != platform::PathDelimiter()) {
+    scene.SceneFolder += platform::PathDelimiter();
+  }
+  std::string bare = scene.SceneFolder.substr(0, scene.SceneFolder.size() - 1);
+  if (!platform::DirectoryExists(bare) && !platform::CreateFolder(bare)) {
+    throw EInOutError("Unable to create the folder " + bare);
+  }
+
+  const std::string headerPath = scene.SceneFolder + kHeaderFile;
+  ExtractPackage(packageFile, {headerPath}, 0);
+  int64_t position = 0;
+  int32_t entries = 0;
+  FindPackage(packageFile, position, entries);
+  scene.Header = TSceneHeader::Read(TIniText(ReadTextFile(headerPath).value_or(std::string())), entries);
+
+  for (const std::string& name : scene.Header.Res) {
+    if (IsBareFileName(name)) {
+      scene.SceneFiles.push_back(scene.SceneFolder + name);
+    } else {
+      scene.SceneFiles.emplace_back();
+      scene.RefusedNames.push_back(name);
+    }
+  }
+  ExtractPackage(packageFile, scene.SceneFiles, static_cast<int>(scene.SceneFiles.size()) - 1);
+  if (scene.SceneFiles.size() >= 2) scene.ProjectFileName = scene.SceneFiles[1];
+  return scene;
+}
+
+void RemoveSceneFiles(const TScene& scene) {
+  for (const std::string& file : scene.SceneFiles) {
+    if (!file.empty()) platform::EraseFile(file);
+  }
+  // The header was written under its fixed name first; when the header named entry 0
+  // differently, that first copy is still here.
+  platform::EraseFile(scene.SceneFolder + kHeaderFile);
+  std::string bare = scene.SceneFolder.substr(0, scene.SceneFolder.size() - 1);
+  if (!platform::RemoveFolder(bare)) throw EInOutError("Unable to remove the folder " + bare);
+}
+
+std::string RedirectedName(const std::string& folder, std::string_view stem, int index, std::string_view storedName) {
+  return folder + std::string(stem) + std::to_string(index) + ExtractFileExt(storedName);
+}
+
+std::string MusicFileName(const std::string& folder, std::string_view storedMusicFile) {
+  return folder + "music" + ExtractFileExt(storedMusicFile);
+}
+
+}  // namespace lumora

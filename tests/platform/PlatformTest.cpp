@@ -1,0 +1,120 @@
+// The platform seam: time, files and folders, the instance guard.
+#include "platform/Platform.h"
+
+#include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+#include "support/TempDir.h"
+
+namespace lumora::platform {
+namespace {
+
+using lumora::testing::ReadAll;
+using lumora::testing::TempDir;
+
+class FixedTicks : public TickSource {
+ public:
+  uint32_t value = 0;
+  uint32_t Now() override { return value; }
+};
+
+TEST(Ticks, ReplaceableSourceAndWrapAround) {
+  FixedTicks fake;
+  fake.value = 0xFFFFFFF0u;
+  TickSource* previous = SetTickSource(&fake);
+  EXPECT_EQ(GetTickCount(), 0xFFFFFFF0u);
+  fake.value = 0x10;
+  EXPECT_EQ(TicksBetween(0xFFFFFFF0u, GetTickCount()), 0x20u);
+  EXPECT_EQ(SetTickSource(previous), &fake);
+
+  uint32_t before = GetTickCount();
+  Sleep(20);
+  EXPECT_GE(TicksBetween(before, GetTickCount()), 15u);
+}
+
+TEST(Folders, TempFolderEndsWithTheDelimiterAndExists) {
+  std::string temp = TempFolder();
+  ASSERT_FALSE(temp.empty());
+  EXPECT_EQ(temp.back(), PathDelimiter());
+  EXPECT_TRUE(DirectoryExists(temp.substr(0, temp.size() - 1)));
+  EXPECT_FALSE(ProgramPath().empty());
+  EXPECT_TRUE(FileExists(ProgramPath()));
+}
+
+TEST(Folders, CreateTestAndRemove) {
+  TempDir dir;
+  std::string folder = dir.File("sub");
+  EXPECT_FALSE(DirectoryExists(folder));
+  EXPECT_TRUE(CreateFolder(folder));
+  EXPECT_FALSE(CreateFolder(folder));  // already there
+  EXPECT_TRUE(DirectoryExists(folder));
+  EXPECT_FALSE(FileExists(folder));
+  std::string file = dir.Write("sub" + std::string(1, PathDelimiter()) + "f", "x");
+  EXPECT_FALSE(RemoveFolder(folder));  // not empty
+  EXPECT_TRUE(EraseFile(file));
+  EXPECT_FALSE(EraseFile(file));
+  EXPECT_TRUE(RemoveFolder(folder));
+  EXPECT_FALSE(DirectoryExists(folder));
+}
+
+TEST(Files, ReadWriteSeekAndReplace) {
+  TempDir dir;
+  {
+    File out = File::Create(dir.File("a"));
+    ASSERT_TRUE(out.IsOpen());
+    EXPECT_EQ(out.Write("hello world", 11), 11);
+    EXPECT_TRUE(out.Flush());
+  }
+  File in = File::OpenRead(dir.File("a"));
+  ASSERT_TRUE(in.IsOpen());
+  EXPECT_EQ(in.Size(), 11);
+  char buffer[16] = {};
+  EXPECT_TRUE(in.Seek(6));
+  EXPECT_EQ(in.Read(buffer, 16), 5);
+  EXPECT_EQ(std::string(buffer, 5), "world");
+  EXPECT_EQ(in.Read(buffer, 16), 0);
+  EXPECT_FALSE(in.Seek(-1));
+  in.Close();
+
+  dir.Write("b", "old contents");
+  EXPECT_TRUE(MoveFileOver(dir.File("a"), dir.File("b")));
+  EXPECT_EQ(ReadAll(dir.File("b")), "hello world");
+  EXPECT_FALSE(FileExists(dir.File("a")));
+  EXPECT_FALSE(File::OpenRead(dir.File("a")).IsOpen());
+  EXPECT_FALSE(File::OpenRead(dir.Path()).IsOpen());  // a folder is not a file
+}
+
+TEST(InstanceGuard, SecondGuardFindsTheFirstUntilItIsReleased) {
+  const std::string name = "LumoraTestGuard" + std::to_string(GetTickCount());
+  InstanceGuard first;
+  ASSERT_EQ(first.Acquire(name), InstanceGuard::Result::Acquired);
+  InstanceGuard second;
+  EXPECT_EQ(second.Acquire(name), InstanceGuard::Result::AlreadyRunning);
+  first.Release();
+  EXPECT_EQ(second.Acquire(name), InstanceGuard::Result::Acquired);
+}
+
+#ifndef _WIN32
+TEST(InstanceGuard, ACrashedInstanceNeverBlocksTheNext) {
+  const std::string name = "LumoraTestCrash" + std::to_string(GetTickCount());
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    InstanceGuard guard;
+    _exit(guard.Acquire(name) == InstanceGuard::Result::Acquired ? 0 : 1);  // ends without releasing
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  InstanceGuard next;
+  EXPECT_EQ(next.Acquire(name), InstanceGuard::Result::Acquired);
+}
+#endif
+
+}  // namespace
+}  // namespace lumora::platform

@@ -1,0 +1,35 @@
+// The vxscene commands. Each takes the arguments after its name, prints its result on standard
+// output and its errors as one line on standard error, and returns the exit status.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace lumora::tools {
+
+using Arguments = std::vector<std::string>;
+
+int RunPack(const Arguments& args);
+int RunUnpack(const Arguments& args);
+int RunList(const Arguments& args);
+int RunSample(const Arguments& args);
+
+// A mistake in the command line; main prints it with the usage hint.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Splits `--name value` options (listed in `valued`) and `--flag`s from positional arguments.
+struct ParsedArguments {
+  std::vector<std::string> positional;
+  std::vector<std::pair<std::string, std::string>> options;  // name without "--", value ("" for flags)
+
+  bool Has(const std::string& name) const;
+  std::string Value(const std::string& name, const std::string& fallback = "") const;
+};
+ParsedArguments ParseArguments(const Arguments& args, const std::vector<std::string>& valued,
+                               const std::vector<std::string>& flags);
+
+}  // namespace lumora::tools

@@ -1,0 +1,98 @@
+// Writing scene packages (see PackageWriter.h).
+#include "PackageWriter.h"
+
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <stdexcept>
+
+#include "platform/Platform.h"
+#include "project/uProjectExtractor.h"
+
+namespace lumora::tools {
+namespace {
+
+std::string Int32Bytes(int64_t value) {
+  auto v = static_cast<uint32_t>(value);
+  return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8 & 0xFF), static_cast<char>(v >> 16 & 0xFF),
+          static_cast<char>(v >> 24 & 0xFF)};
+}
+
+std::string MarkerText() {
+  auto marker = PackageMarkerBytes();
+  return std::string(marker.begin(), marker.end());
+}
+
+class Output {
+ public:
+  explicit Output(const std::string& path) : path_(path), file_(platform::File::Create(path + ".tmp")) {
+    if (!file_.IsOpen()) throw std::runtime_error("cannot create " + path);
+  }
+  ~Output() {
+    if (file_.IsOpen()) {
+      file_.Close();
+      platform::EraseFile(path_ + ".tmp");
+    }
+  }
+  void Put(const char* bytes, int64_t count) {
+    if (file_.Write(bytes, count) != count) throw std::runtime_error("cannot write " + path_);
+  }
+  void Put(const std::string& bytes) { Put(bytes.data(), static_cast<int64_t>(bytes.size())); }
+  // Copies the whole of `source` and returns its size.
+  int64_t CopyFrom(platform::File& source, char* buffer, int64_t bufferSize) {
+    int64_t total = 0;
+    for (int64_t n; (n = source.Read(buffer, bufferSize)) > 0; total += n) Put(buffer, n);
+    return total;
+  }
+  void Commit() {
+    bool flushed = file_.Flush();
+    file_.Close();
+    if (!flushed || !platform::MoveFileOver(path_ + ".tmp", path_)) {
+      platform::EraseFile(path_ + ".tmp");
+      throw std::runtime_error("cannot write " + path_);
+    }
+  }
+
+ private:
+  std::string path_;
+  platform::File file_;
+};
+
+}  // namespace
+
+void WritePackage(const std::string& outFile, const std::string& stubFile, const std::vector<std::string>& entryFiles) {
+  constexpr int64_t kBufferSize = 1 << 20;
+  auto buffer = std::make_unique<char[]>(kBufferSize);
+  Output out(outFile);
+  if (!stubFile.empty()) {
+    int64_t position = 0;
+    int32_t count = 0;
+    if (FindPackage(stubFile, position, count)) {
+      throw std::runtime_error(stubFile + " already holds a package marker; a second one would never be found");
+    }
+    platform::File stub = platform::File::OpenRead(stubFile);
+    if (!stub.IsOpen()) throw std::runtime_error("cannot open " + stubFile);
+    out.CopyFrom(stub, buffer.get(), kBufferSize);
+  }
+  out.Put(MarkerText());
+  out.Put(Int32Bytes(static_cast<int64_t>(entryFiles.size())));
+  for (const std::string& path : entryFiles) {
+    platform::File entry = platform::File::OpenRead(path);
+    if (!entry.IsOpen()) throw std::runtime_error("cannot open " + path);
+    int64_t size = entry.Size();
+    if (size < 0 || size > std::numeric_limits<int32_t>::max()) {
+      throw std::runtime_error(path + " is too large for a package entry (2 GiB at most)");
+    }
+    out.Put(Int32Bytes(size));
+    if (out.CopyFrom(entry, buffer.get(), kBufferSize) != size) throw std::runtime_error("cannot read " + path);
+  }
+  out.Commit();
+}
+
+std::string PackageBytes(const std::vector<std::string>& entries) {
+  std::string bytes = MarkerText() + Int32Bytes(static_cast<int64_t>(entries.size()));
+  for (const std::string& entry : entries) bytes += Int32Bytes(static_cast<int64_t>(entry.size())) + entry;
+  return bytes;
+}
+
+}  // namespace lumora::tools

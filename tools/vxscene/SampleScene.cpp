@@ -1,0 +1,58 @@
+// vxscene sample: a small scene folder made entirely by code, for trying the package tools.
+#include <cmath>
+#include <cstdio>
+#include <stdexcept>
+
+#include "Commands.h"
+#include "platform/Platform.h"
+
+namespace lumora::tools {
+namespace {
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  platform::File file = platform::File::Create(path);
+  if (!file.IsOpen() || file.Write(bytes.data(), static_cast<int64_t>(bytes.size())) != static_cast<int64_t>(bytes.size())) {
+    throw std::runtime_error("cannot write " + path);
+  }
+}
+
+std::string Le(uint32_t value, int bytes) {
+  std::string text;
+  for (int i = 0; i < bytes; ++i) text += static_cast<char>(value >> (8 * i) & 0xFF);
+  return text;
+}
+
+// A quarter second of a soft 440 Hz tone, 8-bit mono PCM at 11025 Hz.
+std::string ChimeWav() {
+  constexpr uint32_t kRate = 11025;
+  std::string samples;
+  for (uint32_t i = 0; i < kRate / 4; ++i) {
+    double fade = 1.0 - static_cast<double>(i) / (kRate / 4);
+    samples += static_cast<char>(128 + static_cast<int>(60 * fade * std::sin(2 * 3.14159265358979 * 440 * i / kRate)));
+  }
+  return "RIFF" + Le(36 + static_cast<uint32_t>(samples.size()), 4) + "WAVEfmt " + Le(16, 4) + Le(1, 2) + Le(1, 2) +
+         Le(kRate, 4) + Le(kRate, 4) + Le(1, 2) + Le(8, 2) + "data" + Le(static_cast<uint32_t>(samples.size()), 4) +
+         samples;
+}
+
+}  // namespace
+
+int RunSample(const Arguments& args) {
+  ParsedArguments parsed = ParseArguments(args, {"out"}, {});
+  if (!parsed.positional.empty() || !parsed.Has("out")) throw UsageError("sample needs --out DIR");
+  std::string folder = parsed.Value("out");
+  platform::CreateFolder(folder);
+  if (!platform::DirectoryExists(folder)) throw std::runtime_error("cannot create " + folder);
+  folder += platform::PathDelimiter();
+
+  const std::string title = "Sample scene";
+  WriteBytes(folder + "VXTemp.vxp", "VX060697" + Le(static_cast<uint32_t>(title.size()), 4) + title + Le(0, 4));
+  WriteBytes(folder + "sound0.wav", ChimeWav());
+  WriteBytes(folder + "VXHeader.dat",
+             "[Header]\r\nSound=1\r\nMusic=0\r\nMusicFile=\r\nMusicVolume=100\r\nSoundVolume=100\r\n"
+             "Res0=VXHeader.dat\r\nRes1=VXTemp.vxp\r\nRes2=sound0.wav\r\nResCount=3\r\n\r\n");
+  std::printf("wrote a sample scene into %s\n", parsed.Value("out").c_str());
+  return 0;
+}
+
+}  // namespace lumora::tools

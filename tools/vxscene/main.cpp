@@ -1,0 +1,48 @@
+// vxscene: the scene authors' and the tests' tool for scene packages.
+//
+//   vxscene pack [--stub EXE] --out FILE DIR   package a scene folder (behind EXE when given)
+//   vxscene unpack FILE DIR                    extract a package as the saver does
+//   vxscene list FILE                          the entries of a package
+//   vxscene sample --out DIR                   write a small sample scene folder
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "Commands.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: vxscene pack [--stub EXE] --out FILE DIR\n"
+    "       vxscene unpack FILE DIR\n"
+    "       vxscene list FILE\n"
+    "       vxscene sample --out DIR\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace lumora::tools;
+  if (argc < 2) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  const std::string command = argv[1];
+  const Arguments args(argv + 2, argv + argc);
+  try {
+    if (command == "pack") return RunPack(args);
+    if (command == "unpack") return RunUnpack(args);
+    if (command == "list") return RunList(args);
+    if (command == "sample") return RunSample(args);
+    if (command == "--help" || command == "help") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    throw UsageError("unknown command '" + command + "'");
+  } catch (const UsageError& error) {
+    std::fprintf(stderr, "vxscene: %s\n%s", error.what(), kUsage);
+    return 2;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "vxscene: %s\n", error.what());
+    return 1;
+  }
+}
