@@ -93,6 +93,12 @@ class File {
   intptr_t handle_ = -1;
 };
 
+// ---- Display ------------------------------------------------------------------------------
+
+// The colour of system colour number `index` (GetSysColor) as a Windows colour value $00BBGGRR.
+// Linux: the standard default colour table of Windows. An unknown index gives 0 (black).
+uint32_t GetSysColor(int index);
+
 // ---- Processes and the user ----------------------------------------------------------------
 
 // The single-instance guard. Windows: the named semaphore (initial count 0, maximum 1), held

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <iterator>
 #include <thread>
 
 #include "platform/Errors.h"
@@ -157,6 +158,16 @@ bool File::Flush() { return IsOpen() && fsync(static_cast<int>(handle_)) == 0; }
 void File::Close() {
   if (IsOpen()) close(static_cast<int>(handle_));
   handle_ = -1;
+}
+
+// Windows' classic default system colours, numbers 0 to 30, as $00BBGGRR.
+uint32_t GetSysColor(int index) {
+  static constexpr uint32_t kDefaults[] = {
+      0xC8D0D4, 0xA56E3A, 0x6A240A, 0x808080, 0xC8D0D4, 0xFFFFFF, 0x000000, 0x000000,
+      0x000000, 0xFFFFFF, 0xC8D0D4, 0xC8D0D4, 0x808080, 0x6A240A, 0xFFFFFF, 0xC8D0D4,
+      0x808080, 0x808080, 0x000000, 0xC8D0D4, 0xFFFFFF, 0x404040, 0xC8D0D4, 0x000000,
+      0xE1FFFF, 0xB5B5B5, 0x800000, 0xF0CAA6, 0xC0C0C0, 0xC56A31, 0xC8D0D4};
+  return index >= 0 && index < static_cast<int>(std::size(kDefaults)) ? kDefaults[index] : 0;
 }
 
 // ---- Instance guard ----

@@ -118,6 +118,8 @@ void File::Close() {
   handle_ = -1;
 }
 
+uint32_t GetSysColor(int index) { return static_cast<uint32_t>(::GetSysColor(index)); }
+
 // ---- Instance guard ----
 
 InstanceGuard::~InstanceGuard() { Release(); }
