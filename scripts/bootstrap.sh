@@ -9,13 +9,19 @@ packages=(
   googletest libgtest-dev libbenchmark-dev             # tests and benchmarks
   libjpeg-dev libgif-dev libstb-dev                    # picture codecs
   g++-mingw-w64-x86-64-posix nasm wine                 # Windows cross build, run under Wine
+  dpkg-dev                                             # apt-get source, for scripts/mingw-deps.sh
   xvfb                                                 # a display for window tests
+  python3                                              # checks of the tools' JSON output
 )
 
+# One dpkg-query for all packages: one per package costs half a second.
+declare -A installed=()
+while read -r name status; do
+  [[ $status == "install ok installed" ]] && installed[${name%%:*}]=1
+done < <(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null || true)
 missing=()
 for package in "${packages[@]}"; do
-  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
-  [[ $status == "install ok installed" ]] || missing+=("$package")
+  [[ -n ${installed[$package]:-} ]] || missing+=("$package")
 done
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 

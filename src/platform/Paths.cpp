@@ -43,6 +43,13 @@ std::string SettingsFileBeside(std::string_view programPath) {
   return std::string(programPath.substr(0, start)) + std::string(base) + ".ini";
 }
 
+std::string RemoveFirstNoCase(std::string_view text, std::string_view part) {
+  const std::string upperText = UpperCase(text);
+  const size_t at = upperText.find(UpperCase(part));
+  if (part.empty() || at == std::string::npos) return std::string(text);
+  return std::string(text.substr(0, at)) + std::string(text.substr(at + part.size()));
+}
+
 std::string UpperCase(std::string_view text) {
   std::string result(text);
   std::transform(result.begin(), result.end(), result.begin(), UpperChar);

@@ -25,6 +25,9 @@ bool IsBareFileName(std::string_view name);
 // gives "C:\x\.ini".
 std::string SettingsFileBeside(std::string_view programPath);
 
+// `text` without the first occurrence of `part` (ASCII letter case ignored).
+std::string RemoveFirstNoCase(std::string_view text, std::string_view part);
+
 // ASCII upper case, as the Windows ANSI upper-casing does for the texts that matter here.
 std::string UpperCase(std::string_view text);
 bool SameText(std::string_view a, std::string_view b);

@@ -33,6 +33,14 @@ constexpr uint32_t TicksBetween(uint32_t earlier, uint32_t now) { return now - e
 // Suspends the calling thread (Sleep).
 void Sleep(uint32_t milliseconds);
 
+// The local wall-clock time of day.
+struct TTimeOfDay {
+  int Hour = 0;    // 0..23
+  int Minute = 0;  // 0..59
+  int Second = 0;  // 0..59
+};
+TTimeOfDay LocalTimeOfDay();
+
 // ---- Paths, files and folders --------------------------------------------------------------
 
 // The separator this system puts between folder and file names ('\' or '/').
@@ -92,6 +100,14 @@ class File {
   explicit File(intptr_t handle) : handle_(handle) {}
   intptr_t handle_ = -1;
 };
+
+// The folder where programs are installed, ending with the delimiter; object pictures missing at
+// their stored path are looked for under it. Windows: "ProgramFilesDir" of the local machine's
+// "SOFTWARE\Microsoft\Windows\CurrentVersion", the key opened for full access; when that
+// fails, the program's own folder without its first "LumoraStudio\" (any letter case), which
+// is then shown in a message box. Linux has no registry: $XDG_DATA_HOME (default
+// ~/.local/share) + "/", and nothing is shown.
+std::string ProgramFilesDir();
 
 // ---- Display ------------------------------------------------------------------------------
 

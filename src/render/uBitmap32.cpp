@@ -32,6 +32,11 @@ void TBitmap32::SetSize(int32_t width, int32_t height) {
   clip_ = Rect(0, 0, width_, height_);
 }
 
+void TBitmap32::SetClipRect(const TRect& rect) {
+  clip_ = Rect(std::clamp(rect.Left, 0, width_), std::clamp(rect.Top, 0, height_), std::clamp(rect.Right, 0, width_),
+               std::clamp(rect.Bottom, 0, height_));
+}
+
 void TBitmap32::Assign(const TBitmap& bitmap) {
   SetSize(bitmap.Width(), bitmap.Height());
   for (int32_t y = 0; y < height_; ++y) {

@@ -119,6 +119,9 @@ class TBitmap32 {
   TColor32& PixelAt(int32_t x, int32_t y) { return ScanLine(y)[x]; }
 
   const TRect& ClipRect() const { return clip_; }
+  // Narrows drawing to `rect` clamped to the surface. The system always draws on the whole
+  // surface; tests narrow it to check the clipping of every operation.
+  void SetClipRect(const TRect& rect);
 
   // Size and pixels of a platform bitmap: all 32 bits copied; a 24-bit bitmap gives alpha 255;
   // a bitmap marked transparent gives alpha 0 to every pixel of its transparent colour.

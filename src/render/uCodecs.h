@@ -29,8 +29,9 @@ void CheckPictureSize(int64_t width, int64_t height, const char* what);
 
 // ---- JPEG ----
 
-// Decodes at full scale into `bitmap` as 32-bit pixels with alpha 255 (greyscale and CMYK
-// pictures included). The bitmap's size becomes the picture's.
+// Decodes at full scale into `bitmap`, which keeps its pixel format: 32-bit pixels get alpha
+// 255 (greyscale and CMYK pictures included). The bitmap's size becomes the picture's; on
+// failure the bitmap is left as it was.
 void DecodeJpeg(const uint8_t* data, size_t size, TBitmap& bitmap);
 // Encodes the surface's red, green and blue (quality 1..100).
 std::string EncodeJpeg(const TBitmap32& surface, int quality = 90);
@@ -74,7 +75,9 @@ struct TGifImage {
 TGifImage DecodeGif(const uint8_t* data, size_t size);
 TGifImage DecodeGifFile(const std::string& fileName);
 // Writes a GIF89a with the global table, every frame (local tables, control blocks) and a
-// "NETSCAPE2.0" extension before the first frame that carries HasLoop.
+// "NETSCAPE2.0" extension before each frame that carries HasLoop. Colour tables are padded with
+// black to a power of two (2 to 256 entries). Frames without pixels, without any colour table, or
+// with a rectangle outside 0..65535 cannot be written and raise EPictureError.
 std::string EncodeGif(const TGifImage& gif);
 
 // The still-picture rule: the logical screen filled with the background colour of the global
@@ -85,14 +88,18 @@ void GifFirstFrame(const TGifImage& gif, TBitmap32& surface);
 // ---- Windows bitmaps ----
 
 // Decodes a .bmp file's bytes; a 32-bit bitmap keeps the alpha bytes of its file, every other
-// depth gives alpha 255.
+// depth gives alpha 255. On failure the surface is left as it was.
 void DecodeBmp(const uint8_t* data, size_t size, TBitmap32& surface);
 
 // ---- Still pictures ----
 
 // By the extension of `fileName`, without regard to letter case: "jpg"/"jpeg", "bmp", "gif"
 // (first frame). Throws EPictureError for other extensions, unreadable files or bad content.
+// On failure the surface is left as it was.
 void LoadPicture(const std::string& fileName, TBitmap32& surface);
+// A whole picture file's bytes; EPictureError when it cannot be read or is larger than 256 MB.
+inline constexpr int64_t kMaxPictureFileBytes = int64_t{256} * 1024 * 1024;
+std::string ReadPictureFile(const std::string& fileName);
 
 // ---- PNG ----
 

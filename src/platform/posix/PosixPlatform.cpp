@@ -27,6 +27,13 @@ uint32_t SystemTickCount() {
 
 void Sleep(uint32_t milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
+TTimeOfDay LocalTimeOfDay() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return {local.tm_hour, local.tm_min, local.tm_sec};
+}
+
 char PathDelimiter() { return '/'; }
 
 namespace {
@@ -72,6 +79,8 @@ std::string SettingsFilePath(const std::string& programPath) {
   mkdir(folder.c_str(), 0700);
   return folder + "/" + ExtractFileName(programPath) + ".ini";
 }
+
+std::string ProgramFilesDir() { return EnvOr("XDG_DATA_HOME", EnvOr("HOME", ".") + "/.local/share") + "/"; }
 
 bool FileExists(const std::string& path) {
   struct stat info{};

@@ -1,6 +1,8 @@
 // The platform seam on Windows: the real system calls (kernel, user, MPR.DLL).
 #include <windows.h>
 
+#include <cstring>
+
 #include "platform/Errors.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
@@ -10,6 +12,12 @@ namespace lumora::platform {
 uint32_t SystemTickCount() { return ::GetTickCount(); }
 
 void Sleep(uint32_t milliseconds) { ::Sleep(milliseconds); }
+
+TTimeOfDay LocalTimeOfDay() {
+  SYSTEMTIME now;
+  ::GetLocalTime(&now);
+  return {now.wHour, now.wMinute, now.wSecond};
+}
 
 char PathDelimiter() { return '\\'; }
 
@@ -27,6 +35,26 @@ std::string ProgramPath() {
 }
 
 std::string SettingsFilePath(const std::string& programPath) { return SettingsFileBeside(programPath); }
+
+std::string ProgramFilesDir() {
+  HKEY key = nullptr;
+  std::string folder;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0, KEY_ALL_ACCESS, &key) ==
+      ERROR_SUCCESS) {
+    char value[MAX_PATH + 1] = {};
+    DWORD size = MAX_PATH;
+    DWORD type = 0;
+    if (::RegQueryValueExA(key, "ProgramFilesDir", nullptr, &type, reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS &&
+        (type == REG_SZ || type == REG_EXPAND_SZ)) {
+      folder.assign(value, strnlen(value, sizeof value));
+    }
+    ::RegCloseKey(key);
+  }
+  if (!folder.empty()) return folder.back() == '\\' ? folder : folder + '\\';
+  folder = RemoveFirstNoCase(ExtractFilePath(ProgramPath()), "LumoraStudio\\");
+  ::MessageBoxA(nullptr, folder.c_str(), "", MB_OK);
+  return folder;
+}
 
 bool FileExists(const std::string& path) {
   DWORD attributes = ::GetFileAttributesA(path.c_str());
