@@ -38,7 +38,7 @@ bool FindPackage(const std::string& exeFile, int64_t& position, int32_t& count) 
   platform::File file = platform::File::OpenRead(exeFile);
   if (!file.IsOpen()) return false;
   const std::array<char, kMarkerLength> marker = PackageMarkerBytes();
-  auto buffer = std::make_unique<char[]>(kBufferSize);
+  auto buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
   int matched = 0;      // marker bytes matched so far; carries over from one read to the next
   int64_t scanned = 0;  // bytes of the file examined before this buffer
   for (int64_t n; (n = file.Read(buffer.get(), kBufferSize)) > 0; scanned += n) {
@@ -75,7 +75,7 @@ void ExtractPackage(const std::string& exeFile, const std::vector<std::string>& 
   position += 4;
 
   const int last = std::min<int64_t>({high, int64_t{count} - 1, static_cast<int64_t>(names.size()) - 1});
-  auto buffer = std::make_unique<char[]>(kBufferSize);
+  auto buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
   bool readable = true;  // false once a size could not be read or made no sense
   for (int k = 0; k <= last; ++k) {
     int32_t size = 0;

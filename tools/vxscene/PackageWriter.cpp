@@ -62,7 +62,7 @@ class Output {
 
 void WritePackage(const std::string& outFile, const std::string& stubFile, const std::vector<std::string>& entryFiles) {
   constexpr int64_t kBufferSize = 1 << 20;
-  auto buffer = std::make_unique<char[]>(kBufferSize);
+  auto buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
   Output out(outFile);
   if (!stubFile.empty()) {
     int64_t position = 0;

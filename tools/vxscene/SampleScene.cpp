@@ -4,7 +4,10 @@
 #include <stdexcept>
 
 #include "Commands.h"
+#include "ProjectWriter.h"
 #include "platform/Platform.h"
+#include "render/uBitmap32.h"
+#include "render/uCodecs.h"
 
 namespace lumora::tools {
 namespace {
@@ -35,6 +38,41 @@ std::string ChimeWav() {
          samples;
 }
 
+// A dusk sky over a lake: the lower third is water region 1.
+std::string SampleProject() {
+  constexpr int32_t kWidth = 320;
+  constexpr int32_t kHeight = 200;
+  constexpr int32_t kShore = 134;
+  TBitmap32 picture;
+  picture.SetSize(kWidth, kHeight);
+  std::vector<uint8_t> regions(static_cast<size_t>(kWidth * kHeight), 0);
+  for (int32_t y = 0; y < kHeight; ++y) {
+    for (int32_t x = 0; x < kWidth; ++x) {
+      const double t = static_cast<double>(y) / kShore;
+      TColor32 sky = Color32(static_cast<uint8_t>(40 + 180 * t), static_cast<uint8_t>(60 + 90 * t), static_cast<uint8_t>(140 - 40 * t));
+      TColor32 water = Color32(30, static_cast<uint8_t>(70 + (y - kShore) / 2), static_cast<uint8_t>(120 + (y - kShore)));
+      picture.PixelAt(x, y) = y < kShore ? sky : water;
+      if (y >= kShore) regions[static_cast<size_t>(y * kWidth + x)] = 1;
+    }
+  }
+  TBitmap32 thumbnail;
+  thumbnail.SetSize(80, 50);
+  thumbnail.Draw(Rect(0, 0, 80, 50), Rect(0, 0, kWidth, kHeight), picture);
+
+  TProjectFile project;
+  project.Title = "Sample scene";
+  project.Description = "A dusk sky over a still lake.";
+  project.ThumbnailJpeg = EncodeJpeg(thumbnail, 85);
+  project.BackgroundJpeg = EncodeJpeg(picture, 90);
+  project.Runs = EncodeRegionRuns(kWidth, kHeight, regions);
+  project.SoundSlots[0].SetPath("C:\\Scenes\\chime.wav");
+  project.SoundSlots[0].SetPlayMode(1);
+  project.SoundSlots[0].SetIntervalMin(5);
+  project.SoundSlots[0].SetIntervalMax(15);
+  project.BuildSettings = "[BuildScr],\"Filename=Sample scene.scr\",MusicFile=,Music=0,Sound=1";
+  return ProjectFileBytes(project);
+}
+
 }  // namespace
 
 int RunSample(const Arguments& args) {
@@ -45,8 +83,7 @@ int RunSample(const Arguments& args) {
   if (!platform::DirectoryExists(folder)) throw std::runtime_error("cannot create " + folder);
   folder += platform::PathDelimiter();
 
-  const std::string title = "Sample scene";
-  WriteBytes(folder + "VXTemp.vxp", "VX060697" + Le(static_cast<uint32_t>(title.size()), 4) + title + Le(0, 4));
+  WriteBytes(folder + "VXTemp.vxp", SampleProject());
   WriteBytes(folder + "sound0.wav", ChimeWav());
   WriteBytes(folder + "VXHeader.dat",
              "[Header]\r\nSound=1\r\nMusic=0\r\nMusicFile=\r\nMusicVolume=100\r\nSoundVolume=100\r\n"

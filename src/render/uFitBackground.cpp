@@ -1,0 +1,166 @@
+// Fitting the scene to the screen (see uFitBackground.h).
+#include "render/uFitBackground.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "project/uVXProject.h"
+#include "render/uBitmap.h"
+#include "render/uBitmap32.h"
+
+namespace lumora {
+
+void TFastBMP::SetSize(int32_t width, int32_t height) {
+  if (width <= 0 || height <= 0) width = height = 0;
+  if (width == width_ && height == height_) return;
+  width_ = width;
+  height_ = height;
+  stride_ = ((width * 24 + 31) >> 5) << 2;
+  buffer_.assign(static_cast<size_t>(stride_) * static_cast<size_t>(height), 0);
+  rows_.resize(static_cast<size_t>(height));
+  for (int32_t i = 0; i < height; ++i) rows_[static_cast<size_t>(i)] = buffer_.data() + static_cast<size_t>(i) * stride_;
+}
+
+void TFastBMP::LoadFromBitmap(const TBitmap& bitmap) {
+  SetSize(bitmap.Width(), bitmap.Height());
+  const int bytes = bitmap.BytesPerPixel();
+  for (int32_t y = 0; y < height_; ++y) {
+    const uint8_t* source = bitmap.ScanLine(y);
+    uint8_t* target = Row(height_ - 1 - y);
+    for (int32_t x = 0; x < width_; ++x, source += bytes, target += 3) std::memcpy(target, source, 3);
+  }
+}
+
+void TFastBMP::CopyTo(TBitmap& bitmap) const {
+  bitmap.SetPixelFormat(TPixelFormat::pf32bit);
+  bitmap.SetSize(width_, height_);
+  for (int32_t y = 0; y < height_; ++y) {
+    const uint8_t* source = Row(height_ - 1 - y);
+    uint8_t* target = bitmap.ScanLine(y);
+    for (int32_t x = 0; x < width_; ++x, source += 3, target += 4) {
+      std::memcpy(target, source, 3);
+      target[3] = 255;  // an opaque picture: that is what every reader of a frame expects
+    }
+  }
+}
+
+// The sampling grid starts on the first source pixel (left column, bottom row) and steps by
+// (w - 1) / W and (h - 1) / H in 15-bit fixed point, so it never needs the pixel past the last;
+// the four weights of a sample always add up to $8000.
+void TFastBMP::SmoothResize(TFastBMP& dest) const {
+  const int32_t W = dest.width_;
+  const int32_t H = dest.height_;
+  if (W <= 0 || H <= 0 || width_ <= 0 || height_ <= 0) return;
+  if (width_ == 1) {
+    Resize(dest);
+    return;
+  }
+  if (width_ == W && height_ == H) {
+    dest.buffer_ = buffer_;
+    return;
+  }
+  const int32_t xstep = ((width_ - 1) << 15) / W;
+  const int32_t ystep = ((height_ - 1) << 15) / H;
+
+  std::vector<int32_t> columns(static_cast<size_t>(W));  // source byte offset of column t
+  std::vector<int32_t> fractions(static_cast<size_t>(W));
+  for (int32_t x = 0, px = 0; x < W; ++x, px += xstep) {
+    columns[static_cast<size_t>(x)] = (px >> 15) * 3;
+    fractions[static_cast<size_t>(x)] = px & 0x7FFF;
+  }
+  for (int32_t y = 0, py = 0; y < H; ++y, py += ystep) {
+    const uint8_t* row0 = Row(py >> 15);
+    const uint8_t* row1 = height_ > 1 ? Row((py >> 15) + 1) : row0;
+    const int32_t fy = py & 0x7FFF;
+    const int32_t ify = 0x8000 - fy;
+    uint8_t* out = dest.Row(y);
+    for (int32_t x = 0; x < W; ++x, out += 3) {
+      const int32_t fx = fractions[static_cast<size_t>(x)];
+      const int32_t w2 = (fx * ify) >> 15;
+      const int32_t w1 = ify - w2;
+      const int32_t w4 = (fx * fy) >> 15;
+      const int32_t w3 = fy - w4;
+      const uint8_t* a = row0 + columns[static_cast<size_t>(x)];
+      const uint8_t* b = row1 + columns[static_cast<size_t>(x)];
+      for (int c = 0; c < 3; ++c) out[c] = static_cast<uint8_t>((a[c] * w1 + a[c + 3] * w2 + b[c] * w3 + b[c + 3] * w4) >> 15);
+    }
+  }
+}
+
+void TFastBMP::Resize(TFastBMP& dest) const {
+  const int32_t W = dest.width_;
+  const int32_t H = dest.height_;
+  if (W <= 0 || H <= 0 || width_ <= 0 || height_ <= 0) return;
+  const float sx = static_cast<float>(static_cast<double>(W) / width_);
+  const float sy = static_cast<float>(static_cast<double>(H) / height_);
+  if (sx >= 1 && sy >= 1) {
+    // Enlarging: every source pixel is repeated round(s + 0.5) times from column trunc(s * j).
+    const auto repeatX = static_cast<int32_t>(std::nearbyint(static_cast<double>(sx) + 0.5));
+    const auto repeatY = static_cast<int32_t>(std::nearbyint(static_cast<double>(sy) + 0.5));
+    std::vector<uint8_t> line(static_cast<size_t>(W) * 3, 0);
+    for (int32_t i = 0; i < height_; ++i) {
+      const uint8_t* source = Row(i);
+      for (int32_t j = 0; j < width_; ++j) {
+        const auto start = static_cast<int32_t>(static_cast<double>(sx) * j);
+        for (int32_t k = start; k < std::min(W, start + repeatX); ++k) std::memcpy(&line[static_cast<size_t>(k) * 3], source + j * 3, 3);
+      }
+      const auto first = static_cast<int32_t>(static_cast<double>(sy) * i);
+      for (int32_t r = first; r < std::min(H, first + repeatY); ++r) std::memcpy(dest.Row(r), line.data(), line.size());
+    }
+    return;
+  }
+  const int64_t xstep = (static_cast<int64_t>(width_) << 16) / W;
+  const int64_t ystep = (static_cast<int64_t>(height_) << 16) / H;
+  for (int32_t y = 0; y < H; ++y) {
+    const uint8_t* source = Row(static_cast<int32_t>((y * ystep) >> 16));
+    uint8_t* out = dest.Row(y);
+    for (int32_t x = 0; x < W; ++x) std::memcpy(out + x * 3, source + ((x * xstep) >> 16) * 3, 3);
+  }
+}
+
+void FitBackground(bool proportional, TProject& project, int32_t width, int32_t height) {
+  const int32_t bgW = project.Background.Width();
+  const int32_t bgH = project.Background.Height();
+  if (bgW <= 0 || bgH <= 0 || width <= 0 || height <= 0) return;
+  if (proportional) {
+    const double aspect = static_cast<double>(bgW) / bgH;
+    if (bgW > static_cast<int64_t>(bgH) * width / height) {
+      height = static_cast<int32_t>(std::nearbyint(width / aspect));
+    } else {
+      width = static_cast<int32_t>(std::nearbyint(height * aspect));
+    }
+    // A picture far thinner than the screen still keeps one pixel.
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+  }
+  const double widthFactor = static_cast<double>(width) / bgW;
+  const double heightFactor = static_cast<double>(height) / bgH;
+  for (TWaveParam& wave : project.WaveParams) {
+    wave.SetAmplitude(static_cast<int32_t>(std::nearbyint(widthFactor * wave.Amplitude())));
+    wave.SetJitter(static_cast<int32_t>(std::nearbyint(heightFactor * wave.Jitter())));
+  }
+
+  TFastBMP source;
+  TFastBMP resized;
+  source.LoadFromBitmap(project.Background);
+  resized.SetSize(width, height);
+  source.SmoothResize(resized);
+  resized.CopyTo(project.Background);
+
+  // The mask by nearest pixel, so that its region colours never mix.
+  TBitmap32 mask;
+  TBitmap32 fitted;
+  mask.Assign(project.RegionMask);
+  fitted.SetSize(width, height);
+  fitted.Clear(0);
+  mask.StretchFilter = TStretchFilter::sfNearest;
+  fitted.Draw(Rect(0, 0, width, height), Rect(0, 0, mask.Width(), mask.Height()), mask);
+  project.RegionMask.SetPixelFormat(TPixelFormat::pf32bit);
+  project.RegionMask.SetSize(width, height);
+  for (int32_t y = 0; y < height; ++y) {
+    std::memcpy(project.RegionMask.ScanLine(y), fitted.ScanLine(y), static_cast<size_t>(width) * sizeof(TColor32));
+  }
+}
+
+}  // namespace lumora

@@ -1,0 +1,38 @@
+// The preview picture: the background squeezed to the preview window, the preview file gone.
+#include "app/uPreview.h"
+
+#include <gtest/gtest.h>
+
+#include "PackageWriter.h"
+#include "render/uBitmap32.h"
+#include "support/ProjectFixture.h"
+#include "support/TempDir.h"
+
+namespace lumora {
+namespace {
+
+TEST(Preview, BackgroundFillsExactlyTheWindowAndTheFileIsDeleted) {
+  testing::TempDir dir;
+  const std::string header = "[Header]\r\nRes0=VXHeader.dat\r\nRes1=VXTemp.vxp\r\nResCount=2\r\n";
+  std::string saver = dir.Write("Lake.scr", "stub" + tools::PackageBytes({header, tools::ProjectFileBytes(testing::SmallProject())}));
+  TBitmap32 picture;
+  MakePreviewPicture(saver, 152, 112, picture);
+  EXPECT_EQ(picture.Width(), 152);
+  EXPECT_EQ(picture.Height(), 112);
+  // The ramp runs dark to light from left to right whatever the squeeze.
+  EXPECT_LT(RedOf(picture.PixelAt(0, 50)), RedOf(picture.PixelAt(151, 50)));
+  EXPECT_FALSE(platform::FileExists(platform::TempFolder() + kPreviewFileName));
+}
+
+TEST(Preview, UnloadableSceneGivesNoPictureAndStillDeletesTheFile) {
+  testing::TempDir dir;
+  std::string saver = dir.Write("Broken.scr", tools::PackageBytes({"[Header]\r\nResCount=1\r\n"}));
+  TBitmap32 picture;
+  picture.SetSize(5, 5);
+  MakePreviewPicture(saver, 152, 112, picture);
+  EXPECT_TRUE(picture.Empty());
+  EXPECT_FALSE(platform::FileExists(platform::TempFolder() + kPreviewFileName));
+}
+
+}  // namespace
+}  // namespace lumora
