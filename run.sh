@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The main job: builds the scene tool, writes a sample scene, packs it behind a program and
-# lists the package that the program now carries.
+# The main job: builds the scene tool, makes the built-in demo scene, packs it into a saver and
+# renders 90 frames of it with the clock on: PNG frames and an animated GIF preview.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -9,11 +9,15 @@ cmake --preset default >/dev/null
 cmake --build --preset default --target vxscene >/dev/null
 
 vxscene=build/default/tools/vxscene/vxscene
-out=out/sample
+out=out/demo
 rm -rf "$out"
 mkdir -p "$out"
-"$vxscene" sample --out "$out/scene"
-# Any program can carry a package; until the engine exists the tool itself serves as the stub.
-"$vxscene" pack --stub "$vxscene" --out "$out/Sample.scr" "$out/scene"
-"$vxscene" list "$out/Sample.scr"
-echo "The scene saver is $out/Sample.scr; its scene folder is $out/scene."
+"$vxscene" demo --out "$out/scene"
+# Any program can carry a package; until the engine program exists the tool itself is the stub.
+"$vxscene" pack --stub "$vxscene" --out "$out/Demo.scr" "$out/scene"
+"$vxscene" list "$out/Demo.scr"
+"$vxscene" render "$out/Demo.scr" --out "$out/frames" --frames 90 --clock --time 18:42:05 \
+  --gif "$out/preview.gif" --gif-width 640
+echo
+echo "The demo saver is $out/Demo.scr."
+echo "Its frames are in $out/frames/ (frame_0001.png .. frame_0090.png) and the preview is $out/preview.gif."

@@ -13,7 +13,10 @@ using Arguments = std::vector<std::string>;
 int RunPack(const Arguments& args);
 int RunUnpack(const Arguments& args);
 int RunList(const Arguments& args);
+int RunInfo(const Arguments& args);
+int RunRender(const Arguments& args);
 int RunSample(const Arguments& args);
+int RunDemo(const Arguments& args);
 
 // A mistake in the command line; main prints it with the usage hint.
 class UsageError : public std::runtime_error {

@@ -3,7 +3,10 @@
 //   vxscene pack [--stub EXE] --out FILE DIR   package a scene folder (behind EXE when given)
 //   vxscene unpack FILE DIR                    extract a package as the saver does
 //   vxscene list FILE                          the entries of a package
+//   vxscene info [--json] FILE                 what a package or project file holds
+//   vxscene render FILE --out DIR [...]        frames of a scene on simulated time
 //   vxscene sample --out DIR                   write a small sample scene folder
+//   vxscene demo --out DIR                     write a full-size demo scene folder
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -16,7 +19,12 @@ constexpr const char* kUsage =
     "usage: vxscene pack [--stub EXE] --out FILE DIR\n"
     "       vxscene unpack FILE DIR\n"
     "       vxscene list FILE\n"
-    "       vxscene sample --out DIR\n";
+    "       vxscene info [--json] FILE\n"
+    "       vxscene render FILE --out DIR [--frames N] [--frame-ms MS] [--seed S] [--time HH:MM:SS]\n"
+    "                      [--size WxH --stretch [--proportional]] [--speed PERCENT]\n"
+    "                      [--clock [--clock-pos 0..3]] [--no-weather] [--gif FILE [--gif-width W]]\n"
+    "       vxscene sample --out DIR\n"
+    "       vxscene demo --out DIR\n";
 
 }  // namespace
 
@@ -32,7 +40,10 @@ int main(int argc, char** argv) {
     if (command == "pack") return RunPack(args);
     if (command == "unpack") return RunUnpack(args);
     if (command == "list") return RunList(args);
+    if (command == "info") return RunInfo(args);
+    if (command == "render") return RunRender(args);
     if (command == "sample") return RunSample(args);
+    if (command == "demo") return RunDemo(args);
     if (command == "--help" || command == "help") {
       std::fputs(kUsage, stdout);
       return 0;

@@ -1,0 +1,413 @@
+// The animation engine (see uAnimEngine.h): water effect and frame composition.
+#include "render/uAnimEngine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <numbers>
+
+#include "platform/Platform.h"
+#include "platform/Random.h"
+#include "project/uFileIO.h"
+#include "project/uVXProject.h"
+#include "weather/uRain.h"
+#include "weather/uSnow.h"
+
+namespace lumora {
+namespace {
+
+// Round to nearest with ties to even, the default rounding of the floating-point unit. Adding
+// and removing 1.5 x 2^52 makes the hardware round without a library call; the values the
+// engine rounds are far below 2^51, the rest take the library's way.
+inline int64_t RoundEven(double value) {
+  if (std::fabs(value) < 0x1p51) return static_cast<int64_t>((value + 0x1.8p52) - 0x1.8p52);
+  return static_cast<int64_t>(std::nearbyint(value));
+}
+
+// |(v mod period) mod 360| with truncating remainders, the index into the cosine table.
+inline size_t CosIndex(int64_t v, int32_t period) {
+  const int64_t m = (v == static_cast<int32_t>(v)) ? static_cast<int32_t>(v) % period : v % period;
+  const int64_t n = m % 360;
+  return static_cast<size_t>(n < 0 ? -n : n);
+}
+
+inline int64_t Clamp(int64_t v, int64_t low, int64_t high) { return v < low ? low : (v > high ? high : v); }
+
+}  // namespace
+
+TAnimEngine::TAnimEngine() {
+  reflectionImage_.SetPixelFormat(TPixelFormat::pf32bit);
+  for (size_t i = 0; i < cosTable_.size(); ++i) cosTable_[i] = std::cos(static_cast<double>(i) * std::numbers::pi / 180);
+}
+
+TAnimEngine::~TAnimEngine() = default;
+
+void TAnimEngine::SetProject(TProject& project) {
+  project_ = &project;
+  background_ = &project.Background;
+  regionMask_ = &project.RegionMask;
+  for (int r = 0; r < kWaveCount; ++r) waveParams_[static_cast<size_t>(r)] = &project.GetWaveParam(r);
+  speed_ = project.Speed;
+}
+
+const TBitmap& TAnimEngine::Background() const { return *background_; }
+
+bool TAnimEngine::Composing() const { return weatherOn_ || ShowClock; }
+
+TBitmap32& TAnimEngine::FrameSurface() { return Composing() ? output_ : water_; }
+
+void TAnimEngine::Prepare() {
+  if (project_ == nullptr) return;
+  lastTick_ = platform::GetTickCount();
+  const bool usable = background_ && background_->PixelFormat() == TPixelFormat::pf32bit && !background_->Empty();
+  width_ = usable ? background_->Width() : 0;
+  height_ = usable ? background_->Height() : 0;
+  water_.SetSize(width_, height_);
+
+  // The composition's set-up: clock colour and size, and the surface it draws on.
+  clock_.ClockColor = 0xFFFFFF;
+  clock_.ClockAlpha = 180;
+  if (ShowClock) {
+    const auto side = static_cast<int32_t>(RoundEven(width_ / 8.0));
+    clock_.SetClockSize(side, side);
+  }
+  if (project_->Weather.Kind() > 0 || ShowClock) output_.SetSize(width_, height_);
+
+  RandomizeFromClock();
+  phase_.fill(0);
+
+  reflectionOn_ = std::any_of(waveParams_.begin(), waveParams_.end(), [](const TWaveParam* w) { return w->Reflection(); });
+  sourceRows_.assign(static_cast<size_t>(height_), nullptr);
+  for (int32_t y = 0; y < height_; ++y) sourceRows_[static_cast<size_t>(y)] = background_->Pixels32(y);
+  if (reflectionOn_) {
+    reflectionImage_.SetSize(width_, height_);
+    for (int32_t y = 0; y < height_; ++y) {
+      std::memcpy(reflectionImage_.ScanLine(y), background_->ScanLine(y), reflectionImage_.RowBytes());
+    }
+    BuildReflection();
+  }
+  BuildRegionMap();
+  FillJitter();
+
+  StepFrame();
+  // From here on only water pixels change in the water surface.
+  TBitmap plain;
+  water_.Assign(usable ? *background_ : plain);
+}
+
+// Mirrors the scenery above each reflecting region's first row into the region: the pixel in
+// row top + k takes the background pixel of row top - k - 1.
+void TAnimEngine::BuildReflection() {
+  std::array<int32_t, 8> top;
+  top.fill(-1);
+  const bool maskUsable = regionMask_->PixelFormat() == TPixelFormat::pf32bit;
+  for (int32_t y = 0; y < std::min(height_, maskUsable ? regionMask_->Height() : 0); ++y) {
+    const uint32_t* mask = regionMask_->Pixels32(y);
+    uint32_t* target = reflectionImage_.Pixels32(y);
+    for (int32_t x = 0; x < std::min(width_, regionMask_->Width()); ++x) {
+      const int n = RegionColorToIndex(mask[x]);
+      if (n == 0 || !waveParams_[static_cast<size_t>(n - 1)]->Reflection()) continue;
+      int32_t& first = top[static_cast<size_t>(n - 1)];
+      if (first == -1) first = y;
+      const int32_t d = 2 * first - y - 1;
+      if (d >= 0) target[x] = background_->Pixels32(d)[x];
+    }
+  }
+  for (int32_t y = 0; y < height_; ++y) sourceRows_[static_cast<size_t>(y)] = reflectionImage_.Pixels32(y);
+}
+
+// The region of every pixel (-1 outside the water), each region's first and last row, and the
+// runs of equal region per row that the frame loop walks instead of testing every pixel. A
+// mask smaller than the background counts as no region where it has no pixel.
+void TAnimEngine::BuildRegionMap() {
+  regionTop_.fill(50000);
+  regionBottom_.fill(0);
+  regionMap_.assign(static_cast<size_t>(width_) * static_cast<size_t>(height_), -1);
+  spans_.clear();
+  rowSpans_.assign(static_cast<size_t>(height_) + 1, 0);
+  const bool maskUsable = regionMask_->PixelFormat() == TPixelFormat::pf32bit;
+  const int32_t maskWidth = maskUsable ? std::min(width_, regionMask_->Width()) : 0;
+  const int32_t maskHeight = maskUsable ? std::min(height_, regionMask_->Height()) : 0;
+  for (int32_t y = 0; y < height_; ++y) {
+    rowSpans_[static_cast<size_t>(y)] = static_cast<uint32_t>(spans_.size());
+    if (y >= maskHeight) continue;
+    const uint32_t* mask = regionMask_->Pixels32(y);
+    int16_t* row = &regionMap_[static_cast<size_t>(y) * width_];
+    for (int32_t x = 0; x < maskWidth; ++x) {
+      const int n = RegionColorToIndex(mask[x]);
+      row[x] = static_cast<int16_t>(n - 1);
+      if (n == 0) continue;
+      regionTop_[static_cast<size_t>(n - 1)] = std::min(regionTop_[static_cast<size_t>(n - 1)], y);
+      regionBottom_[static_cast<size_t>(n - 1)] = std::max(regionBottom_[static_cast<size_t>(n - 1)], y);
+      if (!spans_.empty() && static_cast<uint32_t>(spans_.size()) > rowSpans_[static_cast<size_t>(y)] &&
+          spans_.back().Right == x && spans_.back().Region == n - 1) {
+        ++spans_.back().Right;
+      } else {
+        spans_.push_back({x, x + 1, n - 1});
+      }
+    }
+  }
+  rowSpans_[static_cast<size_t>(height_)] = static_cast<uint32_t>(spans_.size());
+  scratchV_.assign(static_cast<size_t>(width_), 0);
+  scratchRowY_.assign(static_cast<size_t>(width_), 0);
+  rowYTableAmplitude_.fill(std::numeric_limits<double>::quiet_NaN());
+}
+
+void TAnimEngine::FillJitter() {
+  for (size_t r = 0; r < jitter_.size(); ++r) {
+    jitter_[r].assign(static_cast<size_t>(width_), 0);
+    const int32_t range = waveParams_[r]->Jitter();
+    for (int32_t& j : jitter_[r]) j = range > 0 ? Random(range) : 0;
+    hasJitter_[r] = std::any_of(jitter_[r].begin(), jitter_[r].end(), [](int32_t j) { return j != 0; });
+  }
+}
+
+// The water of one frame. For a region with amplitude A, wave count Q (Frequency waves per
+// Period degrees) and phase P, row y of a frame H rows high is displaced vertically by
+//   RowY = round(A cos(g)),  g = round((H - y) Q 360 / H + P)  (degrees, through the table),
+// so the wave has Q crests over the height and travels as P advances. With perspective, A grows
+// from nothing at the region's top row to the whole amplitude at its bottom row while Q falls
+// to a fifth, as water further away shows smaller, denser waves. Directions 2 to 5 let the
+// displacement vary along the columns instead, with half the wave count at the region's far
+// rows; ShiftColumns also sways each row sideways by A cos(g), and jitter adds a fixed random
+// row offset per column. A pixel takes its new value only from the same region, so the water's
+// edge never smears land into the water.
+void TAnimEngine::StepFrame() {
+  const uint32_t now = platform::GetTickCount();
+  const uint32_t dt = platform::TicksBetween(lastTick_, now);
+  lastTick_ = now;
+  if (width_ > 0 && height_ > 0) {
+    SetUpRegionWaves();
+    for (int32_t y = 0; y < height_; ++y) {
+      WaveRow(y);
+      MapRow(y);
+    }
+  }
+  AdvancePhases(dt);
+  ComposeFrame(dt);
+}
+
+void TAnimEngine::SetUpRegionWaves() {
+  for (size_t r = 0; r < waves_.size(); ++r) {
+    const TWaveParam& record = *waveParams_[r];
+    TRegionWave& w = waves_[r];
+    w.Amplitude = record.Amplitude();
+    w.Period = record.Period() > 0 ? record.Period() : 360;
+    w.Direction = record.Direction();
+    w.ShiftColumns = record.ShiftColumns();
+    w.Ripple = record.Ripple();
+    w.Perspective = record.Perspective();
+    w.A = w.Amplitude;
+    w.Q = record.Frequency() / (360.0 / w.Period);
+    if (w.Perspective) {
+      w.A = 0;
+      const int32_t h = regionBottom_[r] - regionTop_[r];
+      w.dA = h != 0 ? static_cast<double>(w.Amplitude) / h : w.Amplitude;
+      w.dQ = h != 0 ? w.Q / h : w.Q;
+    }
+  }
+}
+
+void TAnimEngine::WaveRow(int32_t y) {
+  for (size_t r = 0; r < waves_.size(); ++r) {
+    if (y < regionTop_[r] || y > regionBottom_[r]) continue;
+    TRegionWave& w = waves_[r];
+    if (w.Perspective) {
+      w.A += w.dA;
+      w.Q -= 0.8 * w.dQ;
+    }
+    const int64_t g = RoundEven(static_cast<double>(height_ - y) * w.Q * 360 / height_ + static_cast<double>(phase_[r]));
+    w.RowY = RoundEven(cosTable_[CosIndex(g, w.Period)] * w.A);
+    if (w.ShiftColumns) w.RowX = RoundEven(std::cos(static_cast<double>(g % 360) * std::numbers::pi / 180) * w.A);
+  }
+}
+
+// Row y's water pixels, span by span. Three kinds of span take their own loop, all computing
+// exactly what the per-pixel rule says: a region whose rows move as a whole (no column wave, no
+// sway, no jitter) copies whole runs; a column wave tracks its modulo incrementally; the rest
+// goes pixel by pixel.
+void TAnimEngine::MapRow(int32_t y) {
+  for (uint32_t i = rowSpans_[static_cast<size_t>(y)]; i < rowSpans_[static_cast<size_t>(y) + 1]; ++i) {
+    const TSpan& span = spans_[i];
+    const TRegionWave& w = waves_[static_cast<size_t>(span.Region)];
+    const bool columnWave = w.Ripple && w.Direction >= 2 && w.Direction <= 5;
+    if (columnWave) {
+      MapColumnWaveSpan(y, span);
+    } else if (!w.ShiftColumns && !hasJitter_[static_cast<size_t>(span.Region)]) {
+      MapStraightSpan(y, span);
+    } else {
+      MapPixelSpan(y, span);
+    }
+  }
+}
+
+// Every pixel of the span samples the same source row s = y + RowY (y without ripple) in its own
+// column, where row s belongs to the same region: the runs of the region in row s.
+void TAnimEngine::MapStraightSpan(int32_t y, const TSpan& span) {
+  const TRegionWave& w = waves_[static_cast<size_t>(span.Region)];
+  const auto s = static_cast<int32_t>(w.Ripple ? Clamp(y + w.RowY, 0, height_ - 1) : y);
+  uint32_t* target = water_.ScanLine(y);
+  const uint32_t* source = sourceRows_[static_cast<size_t>(s)];
+  for (uint32_t k = rowSpans_[static_cast<size_t>(s)]; k < rowSpans_[static_cast<size_t>(s) + 1]; ++k) {
+    const TSpan& other = spans_[k];
+    if (other.Region != span.Region) continue;
+    const int32_t left = std::max(other.Left, span.Left);
+    const int32_t right = std::min(other.Right, span.Right);
+    if (left < right) std::memcpy(target + left, source + left, static_cast<size_t>(right - left) * sizeof(uint32_t));
+  }
+}
+
+// The displacement varies along the row: v = round(column Q / 2 (H - y / 2) / H + phase), then
+// RowY = round(A cos v). Three passes keep each loop simple enough to run fast: the wave
+// arguments (no dependence between columns), the displacements (consecutive columns move v by
+// small steps, so v mod period is followed by additions instead of a division per pixel, and
+// round(A cos) comes from a table per amplitude), then the copies.
+void TAnimEngine::MapColumnWaveSpan(int32_t y, const TSpan& span) {
+  const int32_t r = span.Region;
+  TRegionWave& w = waves_[static_cast<size_t>(r)];
+  const bool fromRight = w.Direction == 2 || w.Direction == 5;
+  const double phase = static_cast<double>(phase_[static_cast<size_t>(r)]);
+  const int32_t count = span.Right - span.Left;
+  int64_t* v = scratchV_.data();
+  int64_t* rowY = scratchRowY_.data();
+
+  const double halfRows = height_ - y / 2.0;
+  // |argument| stays below 2^50 for any picture the engine accepts unless a record holds an
+  // absurd frequency; only then the library's rounding is needed.
+  const bool small = std::fabs(w.Q) * width_ < 0x1p48;
+  // column = first + direction * i
+  const int32_t first = fromRight ? width_ - 1 - span.Left : span.Left;
+  const int32_t direction = fromRight ? -1 : 1;
+  const double Q = w.Q;
+  const double rows = height_;
+  if (small) {
+    for (int32_t i = 0; i < count; ++i) {
+      const double column = first + direction * i;
+      v[i] = static_cast<int64_t>(((column * Q / 2 * halfRows / rows + phase) + 0x1.8p52) - 0x1.8p52);
+    }
+  } else {
+    for (int32_t i = 0; i < count; ++i) {
+      const double column = first + direction * i;
+      v[i] = RoundEven(column * Q / 2 * halfRows / rows + phase);
+    }
+  }
+
+  if (w.A != rowYTableAmplitude_[static_cast<size_t>(r)]) {
+    rowYTableAmplitude_[static_cast<size_t>(r)] = w.A;
+    for (size_t k = 0; k < cosTable_.size(); ++k) rowYTable_[static_cast<size_t>(r)][k] = RoundEven(cosTable_[k] * w.A);
+  }
+  const int64_t* table = rowYTable_[static_cast<size_t>(r)].data();
+  const int64_t period = w.Period;
+  int64_t floorMod = 0;  // v mod period in 0..period-1
+  for (int32_t i = 0; i < count; ++i) {
+    const int64_t step = i == 0 ? 0 : v[i] - v[i - 1];
+    if (i == 0 || step > 4 * period || step < -4 * period) {
+      floorMod = v[i] % period;
+      if (floorMod < 0) floorMod += period;
+    } else {
+      floorMod += step;
+      while (floorMod >= period) floorMod -= period;
+      while (floorMod < 0) floorMod += period;
+    }
+    const int64_t truncated = (v[i] < 0 && floorMod != 0) ? floorMod - period : floorMod;
+    const int64_t degrees = period <= 360 ? truncated : truncated % 360;
+    rowY[i] = table[degrees < 0 ? -degrees : degrees];
+  }
+  if (count > 0) w.RowY = rowY[count - 1];
+
+  const int16_t* rowMap = &regionMap_[static_cast<size_t>(y) * width_];
+  uint32_t* target = water_.ScanLine(y);
+  const int64_t lastRow = height_ - 1;
+  for (int32_t i = 0; i < count; ++i) {
+    const int32_t x = span.Left + i;
+    const int64_t s = Clamp(y + rowY[i], 0, lastRow);
+    const int64_t col = w.ShiftColumns ? Clamp(x - w.RowX, 0, width_ - 1) : x;
+    if (rowMap[col] == r && regionMap_[static_cast<size_t>(s * width_ + col)] == r) {
+      target[x] = sourceRows_[static_cast<size_t>(s)][col];
+    }
+  }
+}
+
+// The general rule, pixel by pixel: jitter moves source and target rows, sway moves columns.
+void TAnimEngine::MapPixelSpan(int32_t y, const TSpan& span) {
+  const int32_t r = span.Region;
+  const TRegionWave& w = waves_[static_cast<size_t>(r)];
+  const int32_t* jitter = jitter_[static_cast<size_t>(r)].data();
+  const bool jitterMovesTarget = w.Direction < 2;
+  const int64_t lastRow = height_ - 1;
+  for (int32_t x = span.Left; x < span.Right; ++x) {
+    const int32_t j = jitter[x];
+    const int64_t s = Clamp(w.Ripple ? y + w.RowY - (jitterMovesTarget ? j : 0) : y - j, 0, lastRow);
+    const int64_t t = Clamp(y - (jitterMovesTarget ? j : 0), 0, lastRow);
+    const int64_t col = w.ShiftColumns ? Clamp(x - w.RowX, 0, width_ - 1) : x;
+    if (regionMap_[static_cast<size_t>(t * width_ + col)] == r && regionMap_[static_cast<size_t>(s * width_ + col)] == r) {
+      water_.ScanLine(static_cast<int32_t>(t))[x] = sourceRows_[static_cast<size_t>(s)][col];
+    }
+  }
+}
+
+void TAnimEngine::AdvancePhases(uint32_t dt) {
+  for (size_t r = 0; r < waves_.size(); ++r) {
+    const TWaveParam& record = *waveParams_[r];
+    // The first product wraps in 32 bits, as the frame time times the speed always has.
+    const auto product = static_cast<int32_t>(static_cast<uint32_t>(record.Speed()) * dt);
+    const int64_t step = RoundEven(product / 50.0 * speed_ / 100);
+    const int32_t direction = record.Direction();
+    const bool decreasing = direction == 0 || direction == 4 || direction == 5;
+    // The phase is a 32-bit angle that wraps; only its value modulo the period matters.
+    const auto phase = static_cast<uint32_t>(phase_[r]);
+    const auto moved = decreasing ? phase - static_cast<uint32_t>(step) : phase + static_cast<uint32_t>(step);
+    phase_[r] = static_cast<int32_t>(moved);
+  }
+}
+
+void TAnimEngine::SetWeather(bool enabled) {
+  weatherOn_ = enabled;
+  snow_.reset();
+  rain_.reset();
+  if (!enabled || project_ == nullptr) return;
+  const TWeatherParam& weather = project_->Weather;
+  if (weather.Kind() == 1) {
+    snow_ = std::make_unique<TSnow>();
+    snow_->Surface = &output_;
+    snow_->SetCount(weather.Count());
+    snow_->Init();
+  } else if (weather.Kind() == 2) {
+    rain_ = std::make_unique<TRain>();
+    rain_->Surface = &output_;
+    rain_->SetCount(weather.Count());
+    rain_->Init();
+  }
+}
+
+// Objects, weather and clock over a copy of the water frame, in that order.
+void TAnimEngine::ComposeFrame(uint32_t dt) {
+  if (Composing()) output_.Draw(0, 0, water_);
+  if (weatherOn_ && project_ != nullptr) {
+    const TWeatherParam& weather = project_->Weather;
+    if (snow_) {
+      snow_->Elapsed = static_cast<int32_t>(dt);
+      snow_->SpeedPercent = speed_;
+      snow_->SpeedIndex = weather.SpeedIndex();
+      snow_->Density = weather.Density();
+      snow_->Step();
+    } else if (rain_) {
+      rain_->Elapsed = static_cast<int32_t>(dt);
+      rain_->SpeedPercent = speed_;
+      rain_->SpeedIndex = weather.SpeedIndex();
+      rain_->DropLength = weather.DropLength();
+      rain_->Density = weather.Density();
+      rain_->Angle = 180 - weather.Angle();
+      rain_->Step();
+    }
+  }
+  if (ShowClock && !FrameSurface().Empty()) {
+    TBitmap32& frame = FrameSurface();
+    const TPoint at = clock_.ClockPosition(width_, height_);
+    clock_.CaptureBackground(frame, at.X, at.Y);
+    frame.Draw(at.X, at.Y, clock_.RenderFace());
+  }
+}
+
+}  // namespace lumora

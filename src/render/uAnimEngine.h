@@ -1,0 +1,137 @@
+// The animation engine: turns a loaded scene into frames.
+//
+// Its own work is the water effect: up to six regions of the background, marked by colours in
+// the region mask, are re-sampled every frame with a moving cosine wave (with optional
+// perspective, sideways sway, per-column jitter and a mirrored reflection). Over the water
+// frame it composes the animated objects, snow or rain, and the clock on a second surface.
+//
+// Calling order: SetProject; ShowClock and the clock's corner; Prepare; SetWeather; then
+// StepFrame and present FrameSurface, once per frame. Everything runs on the calling thread.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "render/uBitmap.h"
+#include "render/uBitmap32.h"
+#include "render/uClock.h"
+
+namespace lumora {
+
+class TProject;
+class TWaveParam;
+class TSnow;
+class TRain;
+
+class TAnimEngine {
+ public:
+  TAnimEngine();
+  ~TAnimEngine();
+  TAnimEngine(const TAnimEngine&) = delete;
+  TAnimEngine& operator=(const TAnimEngine&) = delete;
+
+  // Borrows the project's background, mask, wave records and objects; copies its speed.
+  void SetProject(TProject& project);
+  // Builds every table for the current project and makes the first frame.
+  void Prepare();
+  // Computes the next frame from the time passed since the previous one.
+  void StepFrame();
+  // The surface holding the finished frame.
+  TBitmap32& FrameSurface();
+  // The background the frames are made from (its size is the frame size).
+  const TBitmap& Background() const;
+  // Frees any snow or rain; when enabled, creates the effect the project's weather names.
+  void SetWeather(bool enabled);
+
+  TClock& Clock() { return clock_; }
+  bool ShowClock = false;
+
+  // State a caller or a test may look at.
+  int32_t Width() const { return width_; }
+  int32_t Height() const { return height_; }
+  int32_t Phase(int region) const { return static_cast<int32_t>(phase_[static_cast<size_t>(region)]); }
+  int16_t RegionAt(int32_t x, int32_t y) const { return regionMap_[static_cast<size_t>(y) * width_ + x]; }
+  int32_t RegionTop(int region) const { return regionTop_[static_cast<size_t>(region)]; }
+  int32_t RegionBottom(int region) const { return regionBottom_[static_cast<size_t>(region)]; }
+  int32_t JitterAt(int region, int32_t x) const { return jitter_[static_cast<size_t>(region)][static_cast<size_t>(x)]; }
+  bool WeatherOn() const { return weatherOn_; }
+  const TSnow* Snow() const { return snow_.get(); }
+  const TRain* Rain() const { return rain_.get(); }
+  const TBitmap32& WaterSurface() const { return water_; }
+  const TBitmap32& OutputSurface() const { return output_; }
+
+ private:
+  // A run of pixels of one region within a row: [Left, Right).
+  struct TSpan {
+    int32_t Left;
+    int32_t Right;
+    int32_t Region;
+  };
+  // What a region's wave needs in the row loop, read once per frame from its record.
+  struct TRegionWave {
+    int32_t Amplitude;
+    int32_t Period;  // a record's 0 or less is taken as 360
+    int32_t Direction;
+    bool ShiftColumns;
+    bool Ripple;
+    bool Perspective;
+    double A;   // amplitude in effect for the current row
+    double Q;   // wave count in effect for the current row
+    double dA;  // perspective growth per row
+    double dQ;
+    int64_t RowY;  // vertical displacement of the current row
+    int64_t RowX;  // horizontal displacement of the current row
+  };
+
+  bool Composing() const;
+  void BuildReflection();
+  void BuildRegionMap();
+  void FillJitter();
+  void SetUpRegionWaves();
+  void WaveRow(int32_t y);
+  void MapRow(int32_t y);
+  void MapStraightSpan(int32_t y, const TSpan& span);
+  void MapColumnWaveSpan(int32_t y, const TSpan& span);
+  void MapPixelSpan(int32_t y, const TSpan& span);
+  void AdvancePhases(uint32_t dt);
+  void ComposeFrame(uint32_t dt);
+
+  TProject* project_ = nullptr;
+  const TBitmap* background_ = nullptr;
+  const TBitmap* regionMask_ = nullptr;
+  std::array<const TWaveParam*, 8> waveParams_{};
+  int32_t speed_ = 100;
+
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+  std::array<int64_t, 8> phase_{};
+  uint32_t lastTick_ = 0;
+  bool reflectionOn_ = false;
+  TBitmap reflectionImage_;
+  TBitmap32 water_;
+  std::vector<const uint32_t*> sourceRows_;
+  std::vector<int16_t> regionMap_;
+  std::vector<TSpan> spans_;
+  std::vector<uint32_t> rowSpans_;  // spans of row y: [rowSpans_[y], rowSpans_[y + 1])
+  std::array<std::vector<int32_t>, 8> jitter_;
+  std::array<bool, 8> hasJitter_{};
+  std::array<int32_t, 8> regionTop_{};
+  std::array<int32_t, 8> regionBottom_{};
+  std::array<TRegionWave, 8> waves_{};
+  // Column waves: per-span scratch, and round(A cos i) for the amplitude each region had last.
+  std::vector<int64_t> scratchV_;
+  std::vector<int64_t> scratchRowY_;
+  std::array<double, 8> rowYTableAmplitude_{};
+  std::array<std::array<int64_t, 361>, 8> rowYTable_{};
+  std::array<double, 361> cosTable_{};
+
+  TBitmap32 output_;
+  TClock clock_;
+  bool weatherOn_ = false;
+  std::unique_ptr<TSnow> snow_;
+  std::unique_ptr<TRain> rain_;
+};
+
+}  // namespace lumora

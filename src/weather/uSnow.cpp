@@ -1,0 +1,76 @@
+// Falling snow (see uSnow.h).
+#include "weather/uSnow.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/Random.h"
+#include "project/uSpeedTable.h"
+#include "render/uBitmap32.h"
+
+namespace lumora {
+namespace {
+
+struct TFlakePixel {
+  int8_t dx, dy;
+  uint8_t base;  // alpha at density 10
+};
+
+// Each shape's pixels in the order they are blended.
+constexpr TFlakePixel kSize2[] = {{0, 0, 160}, {1, 0, 60}, {0, 1, 60}};
+constexpr TFlakePixel kSize3[] = {{0, 0, 200},  {-1, 0, 160}, {0, -1, 160}, {1, 0, 160}, {0, 1, 160},
+                                  {-1, -1, 60}, {-1, 1, 60},  {1, -1, 60},  {1, 1, 60}};
+constexpr TFlakePixel kSize4[] = {{0, 0, 240},  {-1, 0, 240}, {-1, 1, 240}, {0, -1, 240}, {0, 1, 240}, {0, 2, 240},
+                                  {1, -1, 240}, {1, 0, 240},  {1, 1, 240},  {1, 2, 240},  {2, 0, 240}, {2, 1, 240}};
+
+}  // namespace
+
+void TSnow::SetCount(int32_t count) { count_ = std::clamp(count, 0, 1000); }
+
+void TSnow::Init() {
+  flakes_.assign(static_cast<size_t>(count_), TFlake{});
+  for (TFlake& flake : flakes_) {
+    flake.X = Random(Surface->Width());
+    flake.Y = Random(Surface->Height());
+    flake.Drift = 1 - Random(3);
+    flake.Size = Random(3) + 2;
+  }
+}
+
+void TSnow::Step() {
+  const int32_t width = Surface->Width();
+  const int32_t height = Surface->Height();
+  const double fall = Elapsed / 70.0 * SpeedTableAt(SpeedIndex) / 100 * SpeedPercent / 100;
+  for (TFlake& flake : flakes_) {
+    flake.Y += fall * flake.Size;
+    flake.X += fall * flake.Drift;
+    if (Random(20) == 0) flake.Size += Random(3) - 1;
+    if (flake.X < 0) {
+      flake.X = width + Random(50);
+    } else if (flake.X > width) {
+      flake.X = -Random(50);
+    }
+    flake.Size = std::clamp(flake.Size, 2, 4);
+    if (flake.Y > height - 1) flake.Y = -Random(100);
+  }
+  for (const TFlake& flake : flakes_) DrawFlake(flake);
+}
+
+void TSnow::DrawFlake(const TFlake& flake) const {
+  const auto x = static_cast<int32_t>(std::nearbyint(flake.X));
+  const auto y = static_cast<int32_t>(std::nearbyint(flake.Y));
+  auto draw = [&](const auto& shape) {
+    for (const TFlakePixel& p : shape) {
+      // Every base x density / 10 is a whole number; a density above 10 is held at opaque.
+      const int32_t alpha = std::clamp(p.base * Density / 10, 0, 255);
+      Surface->BlendPixel(x + p.dx, y + p.dy, Color32(255, 255, 255, static_cast<uint8_t>(alpha)));
+    }
+  };
+  switch (flake.Size) {
+    case 2: draw(kSize2); break;
+    case 3: draw(kSize3); break;
+    default: draw(kSize4); break;
+  }
+}
+
+}  // namespace lumora
