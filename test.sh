@@ -12,6 +12,14 @@ cmake --preset default >/dev/null
 cmake --build --preset default
 ctest --preset default -j2
 
+echo "== objects, GIF players and the drawing thread under the thread and address sanitizers"
+cmake --preset tsan >/dev/null
+cmake --build --preset tsan --target lumora_stress
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" timeout 180 build/tsan/tests/lumora_stress 15
+cmake --preset asan >/dev/null
+cmake --build --preset asan --target lumora_stress
+ASAN_OPTIONS="detect_leaks=1" UBSAN_OPTIONS="halt_on_error=1" timeout 120 build/asan/tests/lumora_stress 5
+
 echo "== Windows build, unit tests under Wine"
 if [[ -x scripts/mingw-deps.sh ]]; then scripts/mingw-deps.sh; fi
 cmake --preset mingw >/dev/null
@@ -28,6 +36,21 @@ passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) test.*/\1/p' "$log")
 failed=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) test.*/\1/p' "$log")
 if [[ $status -ne 0 || -z $passed ]]; then
   grep -E '^\[  FAILED  \]|Failure|error' "$log" | head -40 || tail -40 "$log"
+fi
+if [[ $status -eq 0 ]]; then
+  # The same render command writes the same bytes on both systems.
+  scratch=build/mingw/render-check
+  rm -rf "$scratch" && mkdir -p "$scratch"
+  build/default/tools/vxscene/vxscene demo --out "$scratch/scene" >/dev/null
+  build/default/tools/vxscene/vxscene pack --out "$scratch/demo.scr" "$scratch/scene" >/dev/null
+  build/default/tools/vxscene/vxscene render "$scratch/demo.scr" --out "$scratch/linux" --frames 12 --clock >/dev/null
+  scripts/wine-run.sh build/mingw/tools/vxscene/vxscene.exe render "$scratch/demo.scr" --out "$scratch/windows" \
+    --frames 12 --clock >/dev/null 2>&1 || status=$?
+  for frame in "$scratch"/linux/frame_*.png; do
+    if ! cmp -s "$frame" "$scratch/windows/$(basename "$frame")"; then
+      echo "FAIL: $(basename "$frame") differs between the Linux and the Windows build"; status=1
+    fi
+  done
 fi
 echo "wine: ${passed:-0} passed, ${failed:-0} failed"
 exit $status

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz preset and runs one libFuzzer target for a while, with a seed corpus made by
 # the project's own tools.
-#   scripts/fuzz.sh TARGET [SECONDS]     TARGET: package | ini
+#   scripts/fuzz.sh TARGET [SECONDS]     TARGET: package | ini | project | gif | jpeg | bmp
 set -euo pipefail
 cd "$(dirname "$0")/.."
 target=$1
@@ -20,6 +20,15 @@ case $target in
     "$vxscene" pack --out "$corpus/seed-bare.pkg" "$seeds/scene" >/dev/null
     printf 'MZ stub bytes' | cat - "$corpus/seed-bare.pkg" >"$corpus/seed-stub.scr"
     rm -rf "$seeds" ;;
+  project)
+    seeds=$(mktemp -d)
+    "$vxscene" sample --out "$seeds/scene" >/dev/null
+    cp "$seeds/scene/VXTemp.vxp" "$corpus/seed-sample.vxp"
+    head -c 2000 "$corpus/seed-sample.vxp" >"$corpus/seed-cut.vxp"
+    rm -rf "$seeds" ;;
+  gif|jpeg|bmp)
+    cmake --build --preset fuzz --target codec_seeds >/dev/null
+    build/fuzz/fuzz/codec_seeds fuzz-corpus >/dev/null ;;
   ini)
     printf '[Header]\r\nResCount=3\r\nRes0=VXHeader.dat\r\nMusic=1\r\nMusicVolume=0x50\r\n' >"$corpus/seed-header"
     printf '[Obj0]\r\n;c\r\nMotion=257\r\nFilename=C:\\a b.gif\r\n[Obj1]\r\nObjType=IMG\r\n' >"$corpus/seed-object"

@@ -69,6 +69,7 @@ void TProject::ResetParts() {
   WaveParams.fill(TWaveParam());
   Weather = TWeatherParam();
   ObjectText.clear();
+  Objects.Clear();
 }
 
 bool TProject::Load(const std::string& fileName) {
@@ -104,6 +105,7 @@ bool TProject::Load(const std::string& fileName) {
       SoundSlots[static_cast<size_t>(free)].SetPlayMode(0);
     }
     ObjectText = loader.ObjectText;
+    Objects.LoadFromText(ObjectText);
     LoadExtraInfo(loader.BuildSettings);
   } catch (const std::exception&) {
     result = false;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "objects/uAnimObjects.h"
 #include "render/uBitmap.h"
 
 namespace lumora {
@@ -138,6 +139,7 @@ class TProject {
   int32_t Speed = 100;  // percent
   std::array<SoundSlot, kSoundSlotCount> SoundSlots{};
   std::string ObjectText;  // the object sections, as read
+  TAnimObjects Objects;    // built from ObjectText
   TExtraInfo ExtraInfo;
 
  private:

@@ -7,6 +7,9 @@
 #include <limits>
 #include <numbers>
 
+#include "objects/uAnimObjects.h"
+#include "objects/uImageObjects.h"
+#include "objects/uPaintQueue.h"
 #include "platform/Platform.h"
 #include "platform/Random.h"
 #include "project/uFileIO.h"
@@ -45,6 +48,7 @@ TAnimEngine::~TAnimEngine() = default;
 
 void TAnimEngine::SetProject(TProject& project) {
   project_ = &project;
+  objects_ = &project.Objects;
   background_ = &project.Background;
   regionMask_ = &project.RegionMask;
   for (int r = 0; r < kWaveCount; ++r) waveParams_[static_cast<size_t>(r)] = &project.GetWaveParam(r);
@@ -53,7 +57,9 @@ void TAnimEngine::SetProject(TProject& project) {
 
 const TBitmap& TAnimEngine::Background() const { return *background_; }
 
-bool TAnimEngine::Composing() const { return weatherOn_ || ShowClock; }
+bool TAnimEngine::HasObjects() const { return objects_ != nullptr && objects_->Count() > 0; }
+
+bool TAnimEngine::Composing() const { return weatherOn_ || HasObjects() || ShowClock; }
 
 TBitmap32& TAnimEngine::FrameSurface() { return Composing() ? output_ : water_; }
 
@@ -72,7 +78,7 @@ void TAnimEngine::Prepare() {
     const auto side = static_cast<int32_t>(RoundEven(width_ / 8.0));
     clock_.SetClockSize(side, side);
   }
-  if (project_->Weather.Kind() > 0 || ShowClock) output_.SetSize(width_, height_);
+  if (project_->Weather.Kind() > 0 || HasObjects() || ShowClock) output_.SetSize(width_, height_);
 
   RandomizeFromClock();
   phase_.fill(0);
@@ -89,6 +95,7 @@ void TAnimEngine::Prepare() {
   }
   BuildRegionMap();
   FillJitter();
+  StartObjects();
 
   StepFrame();
   // From here on only water pixels change in the water surface.
@@ -174,6 +181,8 @@ void TAnimEngine::FillJitter() {
 // row offset per column. A pixel takes its new value only from the same region, so the water's
 // edge never smears land into the water.
 void TAnimEngine::StepFrame() {
+  // Between two frames: the GIF paintings the players have handed over.
+  PaintQueue().Drain();
   const uint32_t now = platform::GetTickCount();
   const uint32_t dt = platform::TicksBetween(lastTick_, now);
   lastTick_ = now;
@@ -381,9 +390,51 @@ void TAnimEngine::SetWeather(bool enabled) {
   }
 }
 
+// The objects take their frame and design size, then start: picture, start position, worker.
+void TAnimEngine::StartObjects() {
+  if (!HasObjects()) return;
+  for (int i = 0; i < objects_->Count(); ++i) {
+    TAnimObject& object = objects_->Items(i);
+    object.FrameRect = Rect(0, 0, width_, height_);
+    object.DesignWidth = project_->Width;
+    object.DesignHeight = project_->Height;
+    object.Start();
+  }
+}
+
+// Every shown picture object, in list order, stretched to its drawn size. An object whose
+// worker is replacing its picture is left out of this frame: the drawing thread never waits.
+void TAnimEngine::DrawObjects() {
+  if (!HasObjects()) return;
+  for (int i = 0; i < objects_->Count(); ++i) {
+    auto* object = dynamic_cast<TAnimImgObject*>(&objects_->Items(i));
+    if (object == nullptr || !object->Shown) continue;
+    const std::unique_lock<std::mutex> picture = object->TryLockPicture();
+    if (!picture.owns_lock()) continue;
+    const int32_t picWidth = object->PicWidth;
+    const int32_t picHeight = object->PicHeight;
+    const int32_t left = object->GetLeft();
+    const int32_t top = object->GetTop();
+    const auto right = static_cast<int32_t>(RoundEven(left + picWidth * object->ScaleX * object->WidthSize / 100));
+    const auto bottom = static_cast<int32_t>(RoundEven(top + picHeight * object->ScaleY * object->HeightSize / 100));
+    TBitmap32& frame = *object->FrameBitmap;
+    if (frame.Width() != picWidth || frame.Height() != picHeight || frame.Empty()) continue;
+    TBitmap32* source = &frame;
+    if (object->Mirrored) {
+      TBitmap32& mirror = *object->MirrorBitmap;
+      if (mirror.Width() != picWidth || mirror.Height() != picHeight) continue;
+      std::memcpy(mirror.Bits(), frame.Bits(), static_cast<size_t>(picWidth) * static_cast<size_t>(picHeight) * sizeof(TColor32));
+      mirror.FlipHorz();
+      source = &mirror;
+    }
+    output_.Draw(Rect(left, top, right, bottom), Rect(0, 0, picWidth, picHeight), *source);
+  }
+}
+
 // Objects, weather and clock over a copy of the water frame, in that order.
 void TAnimEngine::ComposeFrame(uint32_t dt) {
   if (Composing()) output_.Draw(0, 0, water_);
+  DrawObjects();
   if (weatherOn_ && project_ != nullptr) {
     const TWeatherParam& weather = project_->Weather;
     if (snow_) {

@@ -21,6 +21,7 @@
 namespace lumora {
 
 class TProject;
+class TAnimObjects;
 class TWaveParam;
 class TSnow;
 class TRain;
@@ -86,6 +87,9 @@ class TAnimEngine {
   };
 
   bool Composing() const;
+  bool HasObjects() const;
+  void StartObjects();
+  void DrawObjects();
   void BuildReflection();
   void BuildRegionMap();
   void FillJitter();
@@ -99,6 +103,7 @@ class TAnimEngine {
   void ComposeFrame(uint32_t dt);
 
   TProject* project_ = nullptr;
+  TAnimObjects* objects_ = nullptr;
   const TBitmap* background_ = nullptr;
   const TBitmap* regionMask_ = nullptr;
   std::array<const TWaveParam*, 8> waveParams_{};

@@ -88,6 +88,11 @@ enum class TStretchFilter { sfNearest, sfDraft };
 // (F: source pixel, B: destination pixel to replace, M: the source's master alpha).
 using TPixelCombineEvent = std::function<void(TColor32 f, TColor32& b, TColor32 m)>;
 
+// The nearest-pixel mapping of a stretch: for each of `destLength` destination indices, the
+// source index in [sourceLow, sourceHigh) it takes (trunc(i x scale + sourceLow), the scale
+// held as a 32-bit float; a destination below 2 takes the middle of the source).
+std::vector<int32_t> NearestIndices(int32_t sourceLow, int32_t sourceHigh, int32_t destLength);
+
 class TBitmap;  // the platform bitmap (uBitmap.h)
 class TCanvas;  // the canvas (uCanvas.h)
 

@@ -473,6 +473,10 @@ bool Contains(const TBitmap32& surface, const TRect& r) {
 
 }  // namespace
 
+std::vector<int32_t> NearestIndices(int32_t sourceLow, int32_t sourceHigh, int32_t destLength) {
+  return NearestTable(Axis{sourceLow, sourceHigh, destLength, 0, std::max(destLength, 0)});
+}
+
 void TBitmap32::Draw(int32_t x, int32_t y, const TBitmap32& source) {
   if (Empty() || source.Empty()) return;
   const Combine how = CombineOf(source);

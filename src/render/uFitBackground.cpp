@@ -7,7 +7,7 @@
 
 #include "project/uVXProject.h"
 #include "render/uBitmap.h"
-#include "render/uBitmap32.h"
+#include "render/uBitmap32.h"  // the nearest mapping
 
 namespace lumora {
 
@@ -149,18 +149,20 @@ void FitBackground(bool proportional, TProject& project, int32_t width, int32_t 
   resized.CopyTo(project.Background);
 
   // The mask by nearest pixel, so that its region colours never mix.
-  TBitmap32 mask;
-  TBitmap32 fitted;
-  mask.Assign(project.RegionMask);
+  const TBitmap& mask = project.RegionMask;
+  TBitmap fitted;
+  fitted.SetPixelFormat(TPixelFormat::pf32bit);
   fitted.SetSize(width, height);
-  fitted.Clear(0);
-  mask.StretchFilter = TStretchFilter::sfNearest;
-  fitted.Draw(Rect(0, 0, width, height), Rect(0, 0, mask.Width(), mask.Height()), mask);
-  project.RegionMask.SetPixelFormat(TPixelFormat::pf32bit);
-  project.RegionMask.SetSize(width, height);
-  for (int32_t y = 0; y < height; ++y) {
-    std::memcpy(project.RegionMask.ScanLine(y), fitted.ScanLine(y), static_cast<size_t>(width) * sizeof(TColor32));
+  if (!mask.Empty() && mask.PixelFormat() == TPixelFormat::pf32bit) {
+    const std::vector<int32_t> columns = NearestIndices(0, mask.Width(), width);
+    const std::vector<int32_t> rows = NearestIndices(0, mask.Height(), height);
+    for (int32_t y = 0; y < height; ++y) {
+      const uint32_t* source = mask.Pixels32(rows[static_cast<size_t>(y)]);
+      uint32_t* target = fitted.Pixels32(y);
+      for (int32_t x = 0; x < width; ++x) target[x] = source[columns[static_cast<size_t>(x)]];
+    }
   }
+  project.RegionMask = std::move(fitted);
 }
 
 }  // namespace lumora

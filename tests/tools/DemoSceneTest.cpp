@@ -1,18 +1,40 @@
 // vxscene demo: the painted scene must be a complete, loadable scene whose water regions each
-// have their own role and enough texture in the picture for their waves to show.
+// have their own role and enough texture in the picture for their waves to show, and whose
+// animated objects are listed, shipped and seen in its frames.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <map>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "Commands.h"
+#include "objects/uImageObjects.h"
+#include "platform/Paths.h"
 #include "project/uFileIO.h"
+#include "project/uIniText.h"
 #include "project/uVXProject.h"
 #include "render/uBitmap32.h"
+#include "render/uCodecs.h"
 #include "support/TempDir.h"
+
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_STATIC
+#define STBI_ONLY_PNG
+#define STBI_NO_STDIO
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#pragma GCC diagnostic ignored "-Wunused-but-set-variable"
+#endif
+#include <stb_image.h>
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
 
 namespace lumora::tools {
 namespace {
@@ -24,6 +46,7 @@ class DemoSceneTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(RunDemo({"--out", dir_.File("demo")}), 0);
+    project_.Objects.Threaded = false;  // loaded to be looked at, never started
     ASSERT_TRUE(project_.Load(ProjectPath()));
     // Region index -> background pixels of that region.
     for (int32_t y = 0; y < project_.RegionMask.Height(); ++y) {
@@ -34,7 +57,25 @@ class DemoSceneTest : public ::testing::Test {
     }
   }
 
-  std::string ProjectPath() const { return dir_.File("demo") + platform::PathDelimiter() + "VXTemp.vxp"; }
+  std::string SceneFile(const std::string& name) const { return dir_.File("demo") + platform::PathDelimiter() + name; }
+  std::string ProjectPath() const { return SceneFile("VXTemp.vxp"); }
+
+  // The picture objects, with the scene file each of them shows.
+  std::vector<std::pair<TAnimImgObject*, std::string>> Pictures() const {
+    std::vector<std::pair<TAnimImgObject*, std::string>> pictures;
+    for (int i = 0; i < project_.Objects.Count(); ++i) {
+      auto* object = dynamic_cast<TAnimImgObject*>(&project_.Objects.Items(i));
+      if (object != nullptr) pictures.emplace_back(object, SceneFile(ExtractFileName(object->Filename)));
+    }
+    return pictures;
+  }
+  // The first object moving by `motion`, or none.
+  TAnimImgObject* WithMotion(uint8_t motion) const {
+    for (const auto& [object, file] : Pictures()) {
+      if (object->Motion == motion) return object;
+    }
+    return nullptr;
+  }
 
   // The one region whose wave record satisfies `role`; 0 when none or several do.
   template <typename Role>
@@ -133,7 +174,240 @@ TEST_F(DemoSceneTest, WeatherIsSet) {
 
 TEST_F(DemoSceneTest, WritesTheSameSceneOnEveryRun) {
   ASSERT_EQ(RunDemo({"--out", dir_.File("again")}), 0);
-  EXPECT_EQ(ReadAll(dir_.File("again") + platform::PathDelimiter() + "VXTemp.vxp"), ReadAll(ProjectPath()));
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir_.File("demo"))) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_EQ(ReadAll(dir_.File("again") + platform::PathDelimiter() + name), ReadAll(entry.path().string())) << name;
+    ++files;
+  }
+  EXPECT_GE(files, 6);
+}
+
+// The list the saver builds: GIFs and a still picture, with the motions that make the scene.
+TEST_F(DemoSceneTest, ListsAnimatedObjectsOfEachKind) {
+  int gifs = 0, stills = 0;
+  std::set<int> motions;
+  for (const auto& [object, file] : Pictures()) {
+    gifs += dynamic_cast<TGifObject*>(object) != nullptr ? 1 : 0;
+    stills += dynamic_cast<TImgObject*>(object) != nullptr ? 1 : 0;
+    motions.insert(object->Motion);
+    EXPECT_EQ(object->Opacity, 10) << file;
+    EXPECT_EQ(object->WidthSize, 100) << file;
+  }
+  EXPECT_GE(gifs, 3);
+  EXPECT_GE(stills, 1);
+  EXPECT_EQ(gifs + stills, project_.Objects.Count());
+  EXPECT_TRUE(motions.count(1) && motions.count(5) && motions.count(7)) << "wander, one-way and ellipse";
+
+  // The wanderer turns to face the way it flies; the one-way traveller goes the way it faces.
+  TAnimImgObject* wanderer = WithMotion(1);
+  ASSERT_NE(wanderer, nullptr);
+  EXPECT_TRUE(wanderer->DirFlip);
+  EXPECT_LE(wanderer->ObjFacing, 1);
+  TAnimImgObject* traveller = WithMotion(5);
+  ASSERT_NE(traveller, nullptr);
+  ASSERT_TRUE(traveller->InitialDir == 1 || traveller->InitialDir == 2);
+  EXPECT_EQ(traveller->ObjFacing, traveller->InitialDir == 1 ? 0 : 1);
+  TAnimImgObject* circler = WithMotion(7);
+  ASSERT_NE(circler, nullptr);
+  EXPECT_EQ(circler->DisplayDurationType, 1);
+  EXPECT_GT(circler->DisplayDurationSec, 0);
+}
+
+// A short render from the start shows the still picture, the traveller and one more; the
+// wanderer keeps the sky empty for a while and comes and goes.
+TEST_F(DemoSceneTest, ShowsThreeObjectsAtOnceAndCyclesTheRest) {
+  int fromTheStart = 0;
+  for (const auto& [object, file] : Pictures()) fromTheStart += object->DisplaySec == 0 ? 1 : 0;
+  EXPECT_GE(fromTheStart, 3);
+  ASSERT_NE(WithMotion(5), nullptr);
+  EXPECT_EQ(WithMotion(5)->DisplaySec, 0);
+  for (const auto& [object, file] : Pictures()) {
+    if (dynamic_cast<TImgObject*>(object) != nullptr) {
+      EXPECT_EQ(object->DisplaySec, 0) << file;
+    }
+  }
+  TAnimImgObject* wanderer = WithMotion(1);
+  ASSERT_NE(wanderer, nullptr);
+  EXPECT_GT(wanderer->DisplaySec, 0);
+  EXPECT_EQ(wanderer->DisplayDurationType, 1);
+  EXPECT_TRUE(wanderer->Redisplay);
+  EXPECT_TRUE(wanderer->ResetPos);
+}
+
+// Packing takes the files the header names: every picture an object shows must be among them,
+// under the name that gives the object's number.
+TEST_F(DemoSceneTest, HeaderListsEveryObjectPicture) {
+  const TIniText header(ReadAll(SceneFile("VXHeader.dat")));
+  const auto pictures = Pictures();
+  ASSERT_EQ(header.ReadInteger("Header", "ResCount", 0), 2 + static_cast<int>(pictures.size()));
+  EXPECT_EQ(header.ReadString("Header", "Res0", ""), "VXHeader.dat");
+  EXPECT_EQ(header.ReadString("Header", "Res1", ""), "VXTemp.vxp");
+  for (size_t i = 0; i < pictures.size(); ++i) {
+    const std::string listed = header.ReadString("Header", "Res" + std::to_string(i + 2), "");
+    EXPECT_EQ(listed, "obj" + std::to_string(i) + ExtractFileExt(pictures[i].first->Filename));
+    EXPECT_EQ(listed, ExtractFileName(pictures[i].first->Filename)) << "the bare project finds it by this name";
+    EXPECT_NE(ReadAll(SceneFile(listed)), "<missing>") << listed;
+  }
+}
+
+// Each GIF is a figure on a transparent ground that changes from frame to frame.
+TEST_F(DemoSceneTest, EveryGifIsAnAnimatedFigureWithTransparency) {
+  int checked = 0;
+  for (const auto& [object, file] : Pictures()) {
+    if (dynamic_cast<TGifObject*>(object) == nullptr) continue;
+    ++checked;
+    EXPECT_EQ(object->TransparentType, 0) << file;
+    EXPECT_TRUE(object->Transparent) << file;
+    const TGifImage gif = DecodeGifFile(file);
+    EXPECT_GE(gif.Frames.size(), 4u) << file;
+    EXPECT_LE(gif.Frames.size(), 8u) << file;
+    std::set<std::string> distinct;
+    for (const TGifFrame& frame : gif.Frames) {
+      ASSERT_TRUE(frame.HasControl) << file;
+      EXPECT_TRUE(frame.Control.TransparentFlag) << file;
+      EXPECT_GT(frame.Control.Delay, 0) << file;
+      const uint8_t ground = frame.Control.TransparentIndex;
+      const auto clear = static_cast<int64_t>(std::count(frame.Indices.begin(), frame.Indices.end(), ground));
+      const auto all = static_cast<int64_t>(frame.Indices.size());
+      EXPECT_GT(clear, all / 4) << file << ": too little ground";
+      EXPECT_GT(all - clear, 100) << file << ": too little figure";
+      for (uint8_t index : frame.Indices) {
+        if (index == frame.Control.TransparentIndex) continue;
+        ASSERT_LT(index, gif.GlobalColors.size());
+        // A GIF object never draws pure yellow.
+        ASSERT_FALSE(gif.GlobalColors[index] == (TGifColor{255, 255, 0})) << file;
+      }
+      distinct.emplace(frame.Indices.begin(), frame.Indices.end());
+    }
+    EXPECT_EQ(distinct.size(), gif.Frames.size()) << file << ": frames repeat";
+  }
+  EXPECT_GE(checked, 3);
+}
+
+// With "TransparentType" 1 the bottom-left pixel is the key: it must be the still picture's
+// flat ground, around the figure and not inside it.
+TEST_F(DemoSceneTest, StillPictureStandsOnItsKeyColour) {
+  int checked = 0;
+  for (const auto& [object, file] : Pictures()) {
+    if (dynamic_cast<TImgObject*>(object) == nullptr) continue;
+    ++checked;
+    EXPECT_TRUE(object->Transparent);
+    EXPECT_EQ(object->TransparentType, 1);
+    TBitmap32 picture;
+    LoadPicture(file, picture);
+    ASSERT_FALSE(picture.Empty());
+    const int32_t w = picture.Width(), h = picture.Height();
+    const TColor32 key = picture.PixelAt(0, h - 1);
+    for (const auto& [x, y] : std::array<std::pair<int32_t, int32_t>, 3>{{{0, 0}, {w - 1, 0}, {w - 1, h - 1}}}) {
+      EXPECT_EQ(picture.PixelAt(x, y), key) << "corner " << x << ", " << y;
+    }
+    EXPECT_NE(picture.PixelAt(w / 2, h / 2), key) << "the middle of the figure";
+    int64_t keyed = 0;
+    for (int32_t y = 0; y < h; ++y) {
+      for (int32_t x = 0; x < w; ++x) keyed += picture.PixelAt(x, y) == key ? 1 : 0;
+    }
+    EXPECT_GT(keyed, int64_t{w} * h / 5);
+    EXPECT_LT(keyed, int64_t{w} * h * 4 / 5);
+  }
+  EXPECT_GE(checked, 1);
+}
+
+// An RGB frame written by the render command.
+struct FramePixels {
+  int width = 0, height = 0;
+  std::vector<uint8_t> rgb;
+};
+
+FramePixels ReadFrame(const std::string& path) {
+  const std::string png = ReadAll(path);
+  FramePixels frame;
+  int channels = 0;
+  stbi_uc* pixels = stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(png.data()), static_cast<int>(png.size()),
+                                          &frame.width, &frame.height, &channels, 3);
+  if (pixels == nullptr) return frame;
+  frame.rgb.assign(pixels, pixels + static_cast<size_t>(frame.width) * static_cast<size_t>(frame.height) * 3);
+  stbi_image_free(pixels);
+  return frame;
+}
+
+// The objects are drawn where their settings put them, and nothing else in the frame changes:
+// the scene rendered from its package against the same project file alone, whose pictures are
+// missing, so that it shows no object. Rendered from the scene folder, the bare project finds
+// its pictures by name and shows what the package shows.
+TEST_F(DemoSceneTest, ObjectsAppearInRenderedFrames) {
+  ASSERT_EQ(RunPack({"--out", dir_.File("demo.scr"), dir_.File("demo")}), 0);
+  const std::vector<std::string> common = {"--frames", "30", "--no-weather"};
+  auto render = [&](const std::string& file, const std::string& out, std::vector<std::string> options) {
+    std::vector<std::string> args = {file, "--out", dir_.File(out)};
+    args.insert(args.end(), options.begin(), options.end());
+    return RunRender(args);
+  };
+  ASSERT_EQ(render(dir_.File("demo.scr"), "packed", common), 0);
+  std::filesystem::create_directories(dir_.File("alone"));
+  std::filesystem::copy_file(ProjectPath(), dir_.File("alone") + platform::PathDelimiter() + "VXTemp.vxp");
+  ASSERT_EQ(render(dir_.File("alone") + platform::PathDelimiter() + "VXTemp.vxp", "empty", common), 0);
+
+  const FramePixels with = ReadFrame(dir_.File("packed") + platform::PathDelimiter() + "frame_0030.png");
+  const FramePixels without = ReadFrame(dir_.File("empty") + platform::PathDelimiter() + "frame_0030.png");
+  ASSERT_EQ(with.width, project_.Background.Width());
+  ASSERT_EQ(with.height, project_.Background.Height());
+  ASSERT_EQ(with.rgb.size(), without.rgb.size());
+
+  // Where each object shown from the start may be after a second: the still picture's own
+  // rectangle, the traveller's row across the frame, the ellipse's rectangle.
+  std::vector<TRect> areas;
+  for (const auto& [object, file] : Pictures()) {
+    if (object->DisplaySec != 0) continue;
+    int32_t width = 0, height = 0;
+    if (dynamic_cast<TGifObject*>(object) != nullptr) {
+      const TGifImage gif = DecodeGifFile(file);
+      width = gif.Width;
+      height = gif.Height;
+    } else {
+      TBitmap32 picture;
+      LoadPicture(file, picture);
+      width = picture.Width();
+      height = picture.Height();
+    }
+    const int32_t top = object->PosTop - height / 2;
+    if (object->Motion == 0) {
+      areas.push_back(Rect(object->PosLeft - width / 2, top, object->PosLeft - width / 2 + width, top + height));
+    } else if (object->Motion == 5) {
+      areas.push_back(Rect(0, top, with.width, top + height));
+    } else if (object->Motion == 7) {
+      areas.push_back(object->MoveAreaRect);
+    } else {
+      ADD_FAILURE() << file << " shows from the start with motion " << int{object->Motion};
+    }
+  }
+  ASSERT_GE(areas.size(), 3u);
+  std::vector<int> changed(areas.size(), 0);
+  int elsewhere = 0;
+  for (int32_t y = 0; y < with.height; ++y) {
+    for (int32_t x = 0; x < with.width; ++x) {
+      const size_t at = (static_cast<size_t>(y) * static_cast<size_t>(with.width) + static_cast<size_t>(x)) * 3;
+      if (with.rgb[at] == without.rgb[at] && with.rgb[at + 1] == without.rgb[at + 1] &&
+          with.rgb[at + 2] == without.rgb[at + 2]) {
+        continue;
+      }
+      bool inside = false;
+      for (size_t i = 0; i < areas.size(); ++i) {
+        const TRect& a = areas[i];
+        if (x >= a.Left && x < a.Right && y >= a.Top && y < a.Bottom) {
+          ++changed[i];
+          inside = true;
+        }
+      }
+      elsewhere += inside ? 0 : 1;
+    }
+  }
+  for (size_t i = 0; i < areas.size(); ++i) EXPECT_GE(changed[i], 100) << "object area " << i << " shows nothing";
+  EXPECT_EQ(elsewhere, 0);
+
+  ASSERT_EQ(render(ProjectPath(), "bare", {"--frames", "5", "--no-weather"}), 0);
+  EXPECT_EQ(ReadAll(dir_.File("bare") + platform::PathDelimiter() + "frame_0005.png"),
+            ReadAll(dir_.File("packed") + platform::PathDelimiter() + "frame_0005.png"));
 }
 
 TEST(DemoSceneCommandTest, NeedsAnOutputFolderAndNothingElse) {

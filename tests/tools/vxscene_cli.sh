@@ -35,9 +35,46 @@ PY
 err=$("$vxscene" info "$work/scene/sound0.wav" 2>&1 >/dev/null); code=$?
 [ $code -eq 1 ] && grep -q 'neither' <<<"$err" || fail "info of a non-scene: $code $err"
 
+# render: the same command line writes the same bytes, frame list included.
+for run in a b; do
+  "$vxscene" render "$work/saver.scr" --out "$work/render-$run" --frames 6 --frame-ms 40 --seed 7 --clock \
+    --time 09:15:00 --size 400x300 --stretch --proportional >/dev/null || fail "render $run"
+done
+diff -r "$work/render-a" "$work/render-b" >/dev/null || fail "render twice differs"
+python3 - "$work/render-a/frames.json" <<'PY' || fail "frames.json"
+import json, sys
+frames = json.load(open(sys.argv[1]))
+assert (frames["width"], frames["height"], frames["frameMs"]) == (400, 250, 40), frames
+assert [f["file"] for f in frames["frames"]] == ["frame_%04d.png" % i for i in range(1, 7)]
+ticks = [f["tick"] for f in frames["frames"]]
+assert all(b - a == 40 for a, b in zip(ticks, ticks[1:])), ticks
+PY
+"$vxscene" render "$work/saver.scr" --out "$work/render-c" --frames 6 --frame-ms 40 --seed 8 --clock \
+  --time 09:15:00 --size 400x300 --stretch --proportional >/dev/null || fail "render seed 8"
+"$vxscene" render "$work/saver.scr" --out "$work/bad" --size 10x10 >/dev/null 2>&1 && fail "render --size without --stretch"
+
 err=$("$vxscene" list "$work/nothing" 2>&1 >/dev/null); code=$?
 [ $code -ne 0 ] && [ $(wc -l <<<"$err") -eq 1 ] && grep -q 'cannot open' <<<"$err" || fail "missing file: $code $err"
 err=$("$vxscene" list "$vxscene" 2>&1 >/dev/null); code=$?
 [ $code -ne 0 ] && grep -q 'no package' <<<"$err" || fail "no package: $code $err"
 "$vxscene" frobnicate >/dev/null 2>&1; [ $? -eq 2 ] || fail "unknown command"
+
+# gif-frames: the paintings of an endless GIF (render's preview loops for ever) stop at 500.
+"$vxscene" render "$work/saver.scr" --out "$work/render-gif" --frames 3 --frame-ms 40 --gif "$work/anim.gif" \
+  --gif-width 16 >/dev/null || fail "render --gif"
+"$vxscene" gif-frames "$work/anim.gif" --out "$work/paintings" --anim-speed 20 >/dev/null || fail "gif-frames"
+python3 - "$work/paintings" <<'PY' || fail "paintings.json"
+import json, os, sys
+listed = json.load(open(os.path.join(sys.argv[1], "paintings.json")))
+assert (listed["width"], listed["speed"]) == (16, 600), listed
+paintings = listed["paintings"]
+assert [p["file"] for p in paintings] == ["paint_%04d.png" % i for i in range(1, 501)]
+assert all(os.path.isfile(os.path.join(sys.argv[1], p["file"])) for p in paintings)
+assert [p["frame"] for p in paintings[:4]] == [0, 1, 2, 0], paintings[:4]
+# 4 hundredths at 600 %: 4 x 12 x 100 / 600 = 8 ms per frame.
+assert [p["time"] for p in paintings[:4]] == [0, 8, 16, 24], paintings[:4]
+PY
+err=$("$vxscene" gif-frames "$work/scene/sound0.wav" --out "$work/none" 2>&1 >/dev/null); code=$?
+[ $code -eq 1 ] && [ $(wc -l <<<"$err") -eq 1 ] && grep -q 'cannot decode' <<<"$err" || fail "gif-frames of a non-GIF: $code $err"
+"$vxscene" gif-frames "$work/anim.gif" >/dev/null 2>&1; [ $? -eq 2 ] || fail "gif-frames without --out"
 echo "1 passed, 0 failed"

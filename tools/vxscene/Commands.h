@@ -15,6 +15,7 @@ int RunUnpack(const Arguments& args);
 int RunList(const Arguments& args);
 int RunInfo(const Arguments& args);
 int RunRender(const Arguments& args);
+int RunGifFrames(const Arguments& args);
 int RunSample(const Arguments& args);
 int RunDemo(const Arguments& args);
 

@@ -5,6 +5,7 @@
 
 #include "Commands.h"
 #include "Json.h"
+#include "objects/uImageObjects.h"
 #include "platform/Errors.h"
 #include "platform/Platform.h"
 #include "project/uFileIO.h"
@@ -66,6 +67,56 @@ std::string PackageJson(const TPackageInfo& package) {
                                     {"SoundVolume", Number(package.Header.SoundVolume)}})}});
 }
 
+// Every key an object section is read with, under its key name, with the value it loaded.
+std::string ObjectJson(const TAnimObject& object) {
+  using namespace json;
+  const auto* gif = dynamic_cast<const TGifObject*>(&object);
+  const auto* picture = dynamic_cast<const TAnimImgObject*>(&object);
+  Members members = {
+      {"ObjType", String(gif ? "GIF" : "IMG")},
+      {"Index", Number(object.Index)},
+      {"Width", Number(object.Width)},
+      {"Height", Number(object.Height)},
+      {"Scaled", Bool(object.Scaled)},
+      {"MoveAreaRectleft", Number(object.MoveAreaRect.Left)},
+      {"MoveAreaRecttop", Number(object.MoveAreaRect.Top)},
+      {"MoveAreaRectright", Number(object.MoveAreaRect.Right)},
+      {"MoveAreaRectbottom", Number(object.MoveAreaRect.Bottom)},
+      {"WidthSize", Number(object.WidthSize)},
+      {"HeightSize", Number(object.HeightSize)},
+      {"Speed", Number(object.Speed)},
+      {"InitialDir", Number(object.InitialDir)},
+      {"PosLeftType", Number(object.PosLeftType)},
+      {"PosTopType", Number(object.PosTopType)},
+      {"PosLeft", Number(object.PosLeft)},
+      {"PosTop", Number(object.PosTop)},
+      {"ObjFacing", Number(object.ObjFacing)},
+      {"Opacity", Number(object.Opacity)},
+      {"DisplaySec", Number(object.DisplaySec)},
+      {"DisplayDurationType", Number(object.DisplayDurationType)},
+      {"DisplayDurationSec", Number(object.DisplayDurationSec)},
+      {"DIsplayDurationCycle", Number(object.DIsplayDurationCycle)},
+      {"Motion", Number(object.Motion)},
+      {"MotionSpeed", Number(object.MotionSpeed)},
+      {"MotionAreaType", Number(object.MotionAreaType)},
+      {"DirFlip", Bool(object.DirFlip)},
+      {"Redisplay", Bool(object.Redisplay)},
+      {"RedisplayDelay", Number(object.RedisplayDelay)},
+      {"RedisplayTimes", Number(object.RedisplayTimes)},
+      {"ResetPos", Bool(object.ResetPos)},
+      {"RestrictArea", Bool(object.RestrictArea)},
+  };
+  if (picture) {
+    members.push_back({"Filename", String(picture->Filename)});
+    if (gif) members.push_back({"AnimSpeed", Number(gif->AnimSpeed)});
+    members.push_back({"Transparent", Bool(picture->Transparent)});
+    members.push_back({"TransparentType", Number(picture->TransparentType)});
+    members.push_back({"TransparentColor", Number(picture->TransparentColor)});
+    if (gif) members.push_back({"RefreshFrame", Bool(gif->RefreshFrame)});
+  }
+  return Object(members);
+}
+
 std::string ProjectJson(const TProject& project) {
   using namespace json;
   std::vector<std::string> waves;
@@ -91,6 +142,8 @@ std::string ProjectJson(const TProject& project) {
   }
   std::vector<std::string> regions;
   for (int64_t count : RegionPixelCounts(project.RegionMask)) regions.push_back(Number(count));
+  std::vector<std::string> objects;
+  for (int i = 0; i < project.Objects.Count(); ++i) objects.push_back(ObjectJson(project.Objects.Items(i)));
   const TWeatherParam& weather = project.Weather;
   const TExtraInfo& extra = project.ExtraInfo;
   return Object({
@@ -108,7 +161,7 @@ std::string ProjectJson(const TProject& project) {
                           {"Density", Number(weather.Density())}})},
       {"soundCount", Number(project.SoundCount())},
       {"sounds", Array(sounds)},
-      {"objectText", String(project.ObjectText)},
+      {"objects", Array(objects)},
       {"extraInfo", Object({{"ExeFilename", String(extra.ExeFilename)},
                             {"ExeSound", Bool(extra.ExeSound)},
                             {"ExeMusicFile", String(extra.ExeMusicFile)},
@@ -153,7 +206,13 @@ void PrintSummary(const std::string& file, const TPackageInfo* package, bool loa
     std::printf(", %d %s, speed index %d, density %d", project.Weather.Count(), kind == 1 ? "flakes" : "drops",
                 project.Weather.SpeedIndex(), project.Weather.Density());
   }
-  std::printf("\n  sounds: %d\n", project.SoundCount());
+  std::printf("\n  objects: %d\n", project.Objects.Count());
+  for (int i = 0; i < project.Objects.Count(); ++i) {
+    const auto* picture = dynamic_cast<const TAnimImgObject*>(&project.Objects.Items(i));
+    std::printf("    %d: %s %s, motion %d\n", i, dynamic_cast<const TGifObject*>(picture) ? "GIF" : "IMG",
+                json::Utf8FromWindows1252(picture ? picture->Filename : "").c_str(), project.Objects.Items(i).Motion);
+  }
+  std::printf("  sounds: %d\n", project.SoundCount());
   for (int i = 0; i < project.SoundCount(); ++i) {
     const SoundSlot& slot = project.SoundSlots[static_cast<size_t>(i)];
     std::printf("    %s (mode %d, %d..%d s)\n", json::Utf8FromWindows1252(slot.Path()).c_str(), slot.PlayMode(),
@@ -176,6 +235,7 @@ int RunInfo(const Arguments& args) {
   if (!platform::FileExists(file)) throw std::runtime_error("cannot open " + file);
 
   TProject project;
+  project.Objects.Threaded = false;  // objects are only looked at here
   bool loaded = false;
   TPackageInfo package;
   int64_t position = 0;

@@ -11,6 +11,9 @@
 #include "Commands.h"
 #include "GifAnimation.h"
 #include "Json.h"
+#include "objects/uAnimObjects.h"
+#include "objects/uImageObjects.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/Random.h"
 #include "project/uProjectExtractor.h"
@@ -90,6 +93,38 @@ class SceneScratch {
   std::filesystem::path folder_;
 };
 
+constexpr uint32_t kObjectStepMs = 5;
+
+// One worker step of every object (when `step`), then every GIF played up to `now`.
+void StepObjects(TAnimObjects& objects, uint32_t now, bool step = true) {
+  for (int i = 0; i < objects.Count(); ++i) {
+    TAnimObject& object = objects.Items(i);
+    if (step) object.Step();
+    if (auto* gif = dynamic_cast<TGifObject*>(&object)) gif->AdvancePlayback(now);
+  }
+}
+
+// As the saver does: a package's sounds and pictures are the extracted "sound<i>" and "obj<i>"
+// files; a bare project's pictures are looked for beside it when their stored path is missing.
+void RedirectMedia(TProject& project, const std::string& sceneFolder, const std::string& projectFile) {
+  if (!sceneFolder.empty()) {
+    for (int i = 0; i < project.SoundCount(); ++i) {
+      SoundSlot& slot = project.SoundSlots[static_cast<size_t>(i)];
+      slot.SetPath(RedirectedName(sceneFolder, "sound", i, slot.Path()));
+    }
+  }
+  for (int i = 0; i < project.Objects.Count(); ++i) {
+    auto* object = dynamic_cast<TAnimImgObject*>(&project.Objects.Items(i));
+    if (object == nullptr) continue;
+    if (!sceneFolder.empty()) {
+      object->Filename = RedirectedName(sceneFolder, "obj", i, object->Filename);
+    } else if (!platform::FileExists(object->Filename)) {
+      const std::string beside = ExtractFilePath(projectFile) + ExtractFileName(object->Filename);
+      if (platform::FileExists(beside)) object->Filename = beside;
+    }
+  }
+}
+
 }  // namespace
 
 int RunRender(const Arguments& args) {
@@ -121,13 +156,9 @@ int RunRender(const Arguments& args) {
     projectFile = scratch->scene.ProjectFileName;
   }
   TProject project;
+  project.Objects.Threaded = false;  // stepped below on the simulated clock
   if (projectFile.empty() || !project.Load(projectFile)) throw std::runtime_error("cannot load the project of " + file);
-  if (scratch) {
-    for (int i = 0; i < project.SoundCount(); ++i) {
-      SoundSlot& slot = project.SoundSlots[static_cast<size_t>(i)];
-      slot.SetPath(RedirectedName(scratch->scene.SceneFolder, "sound", i, slot.Path()));
-    }
-  }
+  RedirectMedia(project, scratch ? scratch->scene.SceneFolder : std::string(), projectFile);
 
   project.SetSpeed(speed);
   if (parsed.Has("stretch")) {
@@ -153,8 +184,16 @@ int RunRender(const Arguments& args) {
   std::unique_ptr<GifAnimation> gif;
   if (parsed.Has("gif")) gif = std::make_unique<GifAnimation>(IntegerOption(parsed, "gif-width", 480, 16, kMaxPictureSide), frameMs);
   std::vector<std::string> listed;
+  uint32_t objectClock = ticks.now;  // the objects' workers step every 5 ms of simulated time
   for (int32_t i = 1; i <= frames; ++i) {
-    ticks.now += static_cast<uint32_t>(frameMs);
+    const uint32_t frameTick = ticks.now + static_cast<uint32_t>(frameMs);
+    while (platform::TicksBetween(objectClock, frameTick) >= kObjectStepMs) {
+      objectClock += kObjectStepMs;
+      ticks.now = objectClock;
+      StepObjects(project.Objects, objectClock);
+    }
+    ticks.now = frameTick;
+    StepObjects(project.Objects, frameTick, false);
     engine.StepFrame();
     char name[32];
     std::snprintf(name, sizeof name, "frame_%04d.png", i);

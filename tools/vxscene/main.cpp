@@ -5,6 +5,7 @@
 //   vxscene list FILE                          the entries of a package
 //   vxscene info [--json] FILE                 what a package or project file holds
 //   vxscene render FILE --out DIR [...]        frames of a scene on simulated time
+//   vxscene gif-frames FILE --out DIR [...]    the paintings of a GIF object's player
 //   vxscene sample --out DIR                   write a small sample scene folder
 //   vxscene demo --out DIR                     write a full-size demo scene folder
 #include <cstdio>
@@ -23,6 +24,9 @@ constexpr const char* kUsage =
     "       vxscene render FILE --out DIR [--frames N] [--frame-ms MS] [--seed S] [--time HH:MM:SS]\n"
     "                      [--size WxH --stretch [--proportional]] [--speed PERCENT]\n"
     "                      [--clock [--clock-pos 0..3]] [--no-weather] [--gif FILE [--gif-width W]]\n"
+    "       vxscene gif-frames FILE.gif --out DIR [--anim-speed N] [--no-transparent]\n"
+    "                      [--transparent-type T] [--transparent-color C] [--refresh-frame]\n"
+    "                      (a GIF of one frame has no player: no paintings are written)\n"
     "       vxscene sample --out DIR\n"
     "       vxscene demo --out DIR\n";
 
@@ -42,6 +46,7 @@ int main(int argc, char** argv) {
     if (command == "list") return RunList(args);
     if (command == "info") return RunInfo(args);
     if (command == "render") return RunRender(args);
+    if (command == "gif-frames") return RunGifFrames(args);
     if (command == "sample") return RunSample(args);
     if (command == "demo") return RunDemo(args);
     if (command == "--help" || command == "help") {

@@ -1,0 +1,291 @@
+// Picture objects (see uImageObjects.h).
+#include "objects/uImageObjects.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "objects/uGifPlayer.h"
+#include "platform/Paths.h"
+#include "platform/Platform.h"
+#include "render/uCodecs.h"
+
+namespace lumora {
+namespace {
+
+constexpr TColor32 kGifKeyColor = 0x00FFFF00;
+
+uint32_t WindowsColor(const TGifColor& c) {
+  return static_cast<uint32_t>(c.Red) | static_cast<uint32_t>(c.Green) << 8 | static_cast<uint32_t>(c.Blue) << 16;
+}
+
+uint32_t WindowsColorOfPixel(TColor32 pixel) { return RedOf(pixel) | GreenOf(pixel) << 8 | static_cast<uint32_t>(BlueOf(pixel)) << 16; }
+
+// The colour of the logical-screen pixel (0, row) as the GIF's first frame paints it: the frame's
+// own pixel where it covers that point, else the screen's background colour.
+uint32_t FirstFramePixel(const TGifImage& gif, int32_t row) {
+  const TGifFrame& first = gif.Frames.front();
+  const std::vector<TGifColor>& table = first.LocalColors.empty() ? gif.GlobalColors : first.LocalColors;
+  const int32_t x = 0 - first.Left;
+  const int32_t y = row - first.Top;
+  if (x >= 0 && x < first.Width && y >= 0 && y < first.Height &&
+      static_cast<size_t>(y) * static_cast<size_t>(first.Width) + static_cast<size_t>(x) < first.Indices.size()) {
+    const uint8_t index = first.Indices[static_cast<size_t>(y) * static_cast<size_t>(first.Width) + static_cast<size_t>(x)];
+    return index < table.size() ? WindowsColor(table[index]) : 0;
+  }
+  return gif.BackgroundIndex < gif.GlobalColors.size() ? WindowsColor(gif.GlobalColors[gif.BackgroundIndex]) : 0;
+}
+
+}  // namespace
+
+int FindColorIndex(const std::vector<TGifColor>& table, uint32_t color) {
+  for (size_t i = 0; i < table.size(); ++i) {
+    if (WindowsColor(table[i]) == color) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+std::string GetCommonFolder() {
+  const char d = platform::PathDelimiter();
+  return platform::ProgramFilesDir() + "Tovanta" + d + "Common" + d;
+}
+
+uint8_t OpacityToAlpha(int32_t opacity) {
+  return static_cast<uint8_t>(std::clamp(std::nearbyint(opacity * 25.5), 0.0, 255.0));
+}
+
+// ---- TAnimImgObject ----
+
+TAnimImgObject::TAnimImgObject() = default;
+
+TAnimImgObject::~TAnimImgObject() { EndWorker(); }
+
+void TAnimImgObject::CombinePixel(TColor32 f, TColor32& b, TColor32 m) const {
+  if (transparencyApplies_ && f == KeyColor) return;
+  const uint32_t alpha = m & 0xFF;
+  const auto mix = [&](int shift) {
+    return (((f >> shift) & 0xFF) * alpha + ((b >> shift) & 0xFF) * (255 - alpha)) / 255;
+  };
+  b = alpha << 24 | mix(16) << 16 | mix(8) << 8 | mix(0);
+}
+
+std::unique_ptr<TBitmap32> TAnimImgObject::NewPicture(TStretchFilter filter) {
+  auto picture = std::make_unique<TBitmap32>();
+  picture->DrawMode = TDrawMode::dmCustom;
+  picture->OnPixelCombine = [this](TColor32 f, TColor32& b, TColor32 m) { CombinePixel(f, b, m); };
+  picture->MasterAlpha = OpacityToAlpha(Opacity);
+  picture->StretchFilter = filter;
+  return picture;
+}
+
+bool TAnimImgObject::FindPicture() {
+  if (platform::FileExists(Filename)) return true;
+  const char d = platform::PathDelimiter();
+  Filename = GetCommonFolder() + "images" + d + ExtractFileName(Filename);
+  return platform::FileExists(Filename);
+}
+
+void TAnimImgObject::ReadPictureKeys(const std::string& text, uint8_t defaultTransparentType) {
+  Ini.SetText(text);
+  const std::string s = SectionName();
+  Filename = Ini.ReadString(s, "Filename", Filename);
+  Transparent = Ini.ReadBool(s, "Transparent", true);
+  TransparentType = static_cast<uint8_t>(Ini.ReadInteger(s, "TransparentType", defaultTransparentType) & 0xFF);
+  TransparentColor = Ini.ReadInteger(s, "TransparentColor", TransparentColor);
+}
+
+void TAnimImgObject::WriteTypeAndFile(const char* objType) {
+  Ini.WriteString(SectionName(), "ObjType", objType);
+  Ini.WriteString(SectionName(), "Filename", Filename);
+}
+
+void TAnimImgObject::WriteTransparencyKeys() {
+  Ini.WriteBool(SectionName(), "Transparent", Transparent);
+  Ini.WriteInteger(SectionName(), "TransparentType", TransparentType);
+  Ini.WriteInteger(SectionName(), "TransparentColor", TransparentColor);
+}
+
+// ---- TGifObject ----
+
+TGifObject::TGifObject() : Gif(std::make_unique<TGif>()) {
+  MirrorBitmap = NewPicture(TStretchFilter::sfNearest);
+  FrameBitmap = NewPicture(TStretchFilter::sfNearest);
+}
+
+TGifObject::~TGifObject() {
+  EndWorker();
+  StopPlayback();
+}
+
+int32_t TGifObject::PlaybackSpeed(int32_t animSpeed) {
+  const int64_t percent = animSpeed <= 10 ? int64_t{animSpeed} * 10 : int64_t{animSpeed} * 50 - 400;
+  return static_cast<int32_t>(std::clamp<int64_t>(percent, 0, 1000));
+}
+
+void TGifObject::LoadFromText(const std::string& text) {
+  ReadPictureKeys(text, 0);
+  AnimSpeed = Ini.ReadInteger(SectionName(), "AnimSpeed", 10);
+  RefreshFrame = Ini.ReadBool(SectionName(), "RefreshFrame", false);
+  LoadCommonFromText(text);
+}
+
+std::string TGifObject::SaveToText() {
+  TAnimObject::SaveToText();
+  WriteTypeAndFile("GIF");
+  Ini.WriteInteger(SectionName(), "AnimSpeed", AnimSpeed);
+  WriteTransparencyKeys();
+  Ini.WriteBool(SectionName(), "RefreshFrame", RefreshFrame);
+  return Ini.Text();
+}
+
+void TGifObject::StopPlayback() {
+  if (!Playing) return;
+  Gif->StopAll();
+  player_ = nullptr;
+  Playing = false;
+}
+
+void TGifObject::Stop() {
+  StopPlayback();
+  TAnimObject::Stop();
+}
+
+void TGifObject::LoadGif(const std::string& path) {
+  if (!PrepareGif(path)) return;
+  std::lock_guard<std::mutex> hold(pictureLock_);
+  StartPlayer(false);
+}
+
+// Decodes the GIF, applies the transparency settings and makes both bitmaps anew, filled with
+// the key colour; everything of a load but starting the player.
+bool TGifObject::PrepareGif(const std::string& path) {
+  if (!platform::FileExists(path)) return false;
+  try {
+    StopPlayback();
+    auto gif = std::make_unique<TGif>(DecodeGifFile(path));
+    TGifImage& image = gif->Image;
+    for (TGifFrame& frame : image.Frames) {
+      if (!frame.HasControl) continue;  // no control block: not transparent, no disposal
+      if (TransparentType <= 2) frame.Control.TransparentFlag = Transparent;
+      if (TransparentType == 1 || TransparentType == 2) {
+        const uint32_t colour =
+            TransparentType == 1 ? FirstFramePixel(image, frame.Height - 1) : WindowsColorOfPixel(Color32(TransparentColor));
+        const int index = FindColorIndex(image.GlobalColors, colour);
+        if (index < 0) {
+          frame.Control.TransparentFlag = false;
+        } else {
+          frame.Control.TransparentIndex = static_cast<uint8_t>(index);
+        }
+      }
+      // Other types keep the GIF's own transparency: its flag and index as stored.
+      if (RefreshFrame) frame.Control.Disposal = 2;
+    }
+
+    auto frameBitmap = NewPicture(TStretchFilter::sfNearest);
+    auto mirrorBitmap = NewPicture(TStretchFilter::sfNearest);
+    for (TBitmap32* bitmap : {frameBitmap.get(), mirrorBitmap.get()}) {
+      bitmap->SetSize(image.Width, image.Height);
+      bitmap->Clear(kGifKeyColor);
+    }
+    std::lock_guard<std::mutex> hold(pictureLock_);
+    FrameBitmap = std::move(frameBitmap);
+    MirrorBitmap = std::move(mirrorBitmap);
+    KeyColor = kGifKeyColor;
+    Gif = std::move(gif);
+    PicWidth = image.Width;
+    PicHeight = image.Height;
+    return true;
+  } catch (const std::exception&) {
+    return false;  // a GIF that cannot be decoded leaves the object without a usable picture
+  }
+}
+
+// Under the picture lock. The player keeps a copy of the picture as it is now (the key-colour
+// fill) as the background it restores from; `firstFrame` then paints frame 0 at once, before the
+// player's thread runs, so that nothing else paints the picture at the same time.
+void TGifObject::StartPlayer(bool firstFrame) {
+  playerStart_ = platform::GetTickCount();
+  const TRect whole = Rect(0, 0, FrameBitmap->Width(), FrameBitmap->Height());
+  player_ = Gif->Start(*FrameBitmap, whole, PlaybackSpeed(AnimSpeed), false);
+  if (firstFrame && !Gif->Image.Frames.empty() && !FrameBitmap->Empty()) {
+    PaintGifFrame(Gif->Image, 0, *FrameBitmap, whole, Transparent);
+  }
+  if (player_ != nullptr && Threaded) player_->Run();
+  Playing = true;
+}
+
+void TGifObject::AdvancePlayback(uint32_t now) {
+  if (player_ != nullptr && !Threaded) player_->AdvanceTo(platform::TicksBetween(playerStart_, now));
+}
+
+void TGifObject::Reset() {
+  if (!FindPicture()) return;
+  const bool loaded = PrepareGif(Filename);
+  {
+    std::lock_guard<std::mutex> hold(pictureLock_);
+    FrameBitmap->MasterAlpha = MirrorBitmap->MasterAlpha = OpacityToAlpha(Opacity);
+  }
+  TAnimObject::Reset();
+  if (!loaded) return;
+  // The player, then the first frame at once, under the lock so that neither meets the drawing
+  // thread; the player's own painting of frame 0 shows the same picture.
+  std::lock_guard<std::mutex> hold(pictureLock_);
+  StartPlayer(true);
+}
+
+// ---- TImgObject ----
+
+TImgObject::TImgObject() {
+  MirrorBitmap = NewPicture(TStretchFilter::sfDraft);
+  FrameBitmap = NewPicture(TStretchFilter::sfDraft);
+}
+
+TImgObject::~TImgObject() { EndWorker(); }
+
+void TImgObject::LoadFromText(const std::string& text) {
+  ReadPictureKeys(text, 1);
+  LoadCommonFromText(text);
+}
+
+std::string TImgObject::SaveToText() {
+  TAnimObject::SaveToText();
+  WriteTypeAndFile("IMG");
+  WriteTransparencyKeys();
+  return Ini.Text();
+}
+
+void TImgObject::LoadImage(const std::string& path) {
+  if (!platform::FileExists(path)) return;
+  auto frameBitmap = NewPicture(TStretchFilter::sfDraft);
+  try {
+    LoadPicture(path, *frameBitmap);
+  } catch (const std::exception&) {
+    // Unknown formats and undecodable files leave the object without a picture.
+  }
+  TColor32 key = frameBitmap->Empty() ? 0 : frameBitmap->PixelAt(0, frameBitmap->Height() - 1);
+  if (TransparentType == 2) key = Color32(TransparentColor);
+  auto mirrorBitmap = NewPicture(TStretchFilter::sfDraft);
+  mirrorBitmap->SetSize(frameBitmap->Width(), frameBitmap->Height());
+
+  std::lock_guard<std::mutex> hold(pictureLock_);
+  KeyColor = key;
+  transparencyApplies_ = Transparent;
+  FrameBitmap = std::move(frameBitmap);
+  MirrorBitmap = std::move(mirrorBitmap);
+  PicWidth = FrameBitmap->Width();
+  PicHeight = FrameBitmap->Height();
+}
+
+void TImgObject::Reset() {
+  if (!FindPicture()) return;
+  LoadImage(Filename);
+  {
+    std::lock_guard<std::mutex> hold(pictureLock_);
+    for (TBitmap32* bitmap : {FrameBitmap.get(), MirrorBitmap.get()}) {
+      bitmap->MasterAlpha = OpacityToAlpha(Opacity);
+      bitmap->StretchFilter = TStretchFilter::sfDraft;
+    }
+  }
+  TAnimObject::Reset();
+}
+
+}  // namespace lumora
