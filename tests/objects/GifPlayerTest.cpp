@@ -25,22 +25,9 @@
 #include "render/uBitmap32.h"
 #include "render/uCodecs.h"
 #include "support/FakeTicks.h"
+#include "support/PngReader.h"
 #include "support/TempDir.h"
 
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_STATIC
-#define STBI_ONLY_PNG
-#define STBI_NO_STDIO
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#pragma GCC diagnostic ignored "-Wunused-but-set-variable"
-#endif
-#include <stb_image.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
 
 namespace lumora {
 namespace {
@@ -781,26 +768,9 @@ TEST(FindColorIndex, FirstEntryWithTheWindowsColourValue) {
 
 // ---- vxscene gif-frames ----
 
-struct Png {
-  int width = 0, height = 0;
-  std::vector<uint8_t> rgb;
-  std::array<int, 3> At(int x, int y) const {
-    const size_t i = (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 3;
-    return {rgb[i], rgb[i + 1], rgb[i + 2]};
-  }
-};
+using Png = testing::TPngPixels;
 
-Png ReadPng(const std::string& path) {
-  const std::string bytes = testing::ReadAll(path);
-  Png png;
-  int channels = 0;
-  stbi_uc* pixels = stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(bytes.data()), static_cast<int>(bytes.size()),
-                                          &png.width, &png.height, &channels, 3);
-  if (pixels == nullptr) return png;
-  png.rgb.assign(pixels, pixels + static_cast<size_t>(png.width) * static_cast<size_t>(png.height) * 3);
-  stbi_image_free(pixels);
-  return png;
-}
+Png ReadPng(const std::string& path) { return testing::ReadPngRgb(path); }
 
 size_t CountPngs(const std::string& folder) {
   size_t count = 0;

@@ -4,24 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include "support/PngReader.h"
+
 #include "render/uBitmap32.h"
 #include "render/uCodecs.h"
 #include "support/TempDir.h"
 
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_STATIC
-#define STBI_ONLY_PNG
-#define STBI_NO_STDIO
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#pragma GCC diagnostic ignored "-Wunused-but-set-variable"
-#endif
-#include <stb_image.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
 
 namespace lumora {
 namespace {
@@ -123,20 +111,19 @@ TEST(Png, DecodesBackToTheSameColoursWithoutAlpha) {
   DrawChecks(picture, 7, 3);
   const std::string png = EncodePng(picture);
   ASSERT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1A\n", 8));
-  int width = 0, height = 0, channels = 0;
-  stbi_uc* decoded = stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(png.data()), static_cast<int>(png.size()),
-                                           &width, &height, &channels, 0);
-  ASSERT_NE(decoded, nullptr);
-  EXPECT_EQ(width, 7);
-  EXPECT_EQ(height, 3);
-  EXPECT_EQ(channels, 3);
+  const testing::TPngPixels decoded = testing::DecodePngRgb(png);
+  ASSERT_FALSE(decoded.rgb.empty());
+  EXPECT_EQ(decoded.width, 7);
+  EXPECT_EQ(decoded.height, 3);
+  EXPECT_EQ(decoded.fileChannels, 3);
   for (int32_t y = 0; y < 3; ++y) {
     for (int32_t x = 0; x < 7; ++x) {
-      const stbi_uc* p = decoded + (y * 7 + x) * 3;
-      EXPECT_EQ(Color32(p[0], p[1], p[2]), picture.PixelAt(x, y) | 0xFF000000) << x << "," << y;
+      const auto p = decoded.At(x, y);
+      EXPECT_EQ(Color32(static_cast<uint8_t>(p[0]), static_cast<uint8_t>(p[1]), static_cast<uint8_t>(p[2])),
+                picture.PixelAt(x, y) | 0xFF000000)
+          << x << "," << y;
     }
   }
-  stbi_image_free(decoded);
 }
 
 TEST(Png, WritesTheEncodedBytesAndRefusesUnwritablePaths) {

@@ -19,22 +19,9 @@
 #include "project/uVXProject.h"
 #include "render/uBitmap32.h"
 #include "render/uCodecs.h"
+#include "support/PngReader.h"
 #include "support/TempDir.h"
 
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_STATIC
-#define STBI_ONLY_PNG
-#define STBI_NO_STDIO
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#pragma GCC diagnostic ignored "-Wunused-but-set-variable"
-#endif
-#include <stb_image.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
 
 namespace lumora::tools {
 namespace {
@@ -314,22 +301,9 @@ TEST_F(DemoSceneTest, StillPictureStandsOnItsKeyColour) {
 }
 
 // An RGB frame written by the render command.
-struct FramePixels {
-  int width = 0, height = 0;
-  std::vector<uint8_t> rgb;
-};
+using FramePixels = testing::TPngPixels;
 
-FramePixels ReadFrame(const std::string& path) {
-  const std::string png = ReadAll(path);
-  FramePixels frame;
-  int channels = 0;
-  stbi_uc* pixels = stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(png.data()), static_cast<int>(png.size()),
-                                          &frame.width, &frame.height, &channels, 3);
-  if (pixels == nullptr) return frame;
-  frame.rgb.assign(pixels, pixels + static_cast<size_t>(frame.width) * static_cast<size_t>(frame.height) * 3);
-  stbi_image_free(pixels);
-  return frame;
-}
+FramePixels ReadFrame(const std::string& path) { return testing::ReadPngRgb(path); }
 
 // The objects are drawn where their settings put them, and nothing else in the frame changes:
 // the scene rendered from its package against the same project file alone, whose pictures are
