@@ -325,16 +325,26 @@ void TAnimEngine::MapColumnWaveSpan(int32_t y, const TSpan& span) {
   }
   if (count > 0) w.RowY = rowY[count - 1];
 
-  const int16_t* rowMap = &regionMap_[static_cast<size_t>(y) * width_];
+  const int16_t* map = regionMap_.data();
+  const uint32_t* const* sourceRows = sourceRows_.data();
+  const int64_t width = width_;
+  const int16_t* rowMap = map + static_cast<size_t>(y) * static_cast<size_t>(width);
   uint32_t* target = water_.ScanLine(y);
   const int64_t lastRow = height_ - 1;
+  if (!w.ShiftColumns) {
+    // The target pixel is this span's own, so only the source pixel's region needs a look.
+    for (int32_t i = 0; i < count; ++i) {
+      const int64_t x = span.Left + i;
+      const int64_t s = Clamp(y + rowY[i], 0, lastRow);
+      if (map[s * width + x] == r) target[x] = sourceRows[s][x];
+    }
+    return;
+  }
   for (int32_t i = 0; i < count; ++i) {
     const int32_t x = span.Left + i;
     const int64_t s = Clamp(y + rowY[i], 0, lastRow);
-    const int64_t col = w.ShiftColumns ? Clamp(x - w.RowX, 0, width_ - 1) : x;
-    if (rowMap[col] == r && regionMap_[static_cast<size_t>(s * width_ + col)] == r) {
-      target[x] = sourceRows_[static_cast<size_t>(s)][col];
-    }
+    const int64_t col = Clamp(x - w.RowX, 0, width - 1);
+    if (rowMap[col] == r && map[s * width + col] == r) target[x] = sourceRows[s][col];
   }
 }
 
