@@ -31,16 +31,13 @@ constexpr uint8_t GreenOf(TColor32 c) { return static_cast<uint8_t>(c >> 8); }
 constexpr uint8_t BlueOf(TColor32 c) { return static_cast<uint8_t>(c); }
 
 // Each of the four channels moves from b toward f by a / 256, rounded:
-// (b * 256 + 128 + (f - b) * a) >> 8.
+// (b * 256 + 128 + (f - b) * a) >> 8 = (b * (256 - a) + f * a + 128) >> 8. Two channels share
+// each multiply: a 16-bit lane holds at most 255 * 256 + 128, so lanes never carry into each other.
 constexpr TColor32 MixChannels(TColor32 f, TColor32 b, uint32_t a) {
-  TColor32 result = 0;
-  for (int shift = 0; shift < 32; shift += 8) {
-    const int32_t fc = static_cast<int32_t>(f >> shift & 0xFF);
-    const int32_t bc = static_cast<int32_t>(b >> shift & 0xFF);
-    const int32_t mixed = (bc * 256 + 128 + (fc - bc) * static_cast<int32_t>(a)) >> 8;
-    result |= static_cast<TColor32>(mixed & 0xFF) << shift;
-  }
-  return result;
+  const uint32_t keep = 256 - a;
+  const uint32_t blueRed = (((b & 0xFF00FF) * keep + (f & 0xFF00FF) * a + 0x800080) >> 8) & 0xFF00FF;
+  const uint32_t greenAlpha = ((b >> 8 & 0xFF00FF) * keep + (f >> 8 & 0xFF00FF) * a + 0x800080) & 0xFF00FF00;
+  return blueRed | greenAlpha;
 }
 
 // F blended onto B by F's own alpha (the destination alpha is blended by the same rule).
