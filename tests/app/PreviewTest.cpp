@@ -11,8 +11,12 @@
 namespace lumora {
 namespace {
 
-TEST(Preview, BackgroundFillsExactlyTheWindowAndTheFileIsDeleted) {
+// One test, not two: every preview uses the same file in the temporary folder, so two of them
+// running at once would see each other's file (the program's instance guard keeps the real
+// previews apart).
+TEST(Preview, BackgroundFillsTheWindowAndThePreviewFileIsAlwaysDeleted) {
   testing::TempDir dir;
+  const std::string previewFile = platform::TempFolder() + kPreviewFileName;
   const std::string header = "[Header]\r\nRes0=VXHeader.dat\r\nRes1=VXTemp.vxp\r\nResCount=2\r\n";
   std::string saver = dir.Write("Lake.scr", "stub" + tools::PackageBytes({header, tools::ProjectFileBytes(testing::SmallProject())}));
   TBitmap32 picture;
@@ -21,17 +25,14 @@ TEST(Preview, BackgroundFillsExactlyTheWindowAndTheFileIsDeleted) {
   EXPECT_EQ(picture.Height(), 112);
   // The ramp runs dark to light from left to right whatever the squeeze.
   EXPECT_LT(RedOf(picture.PixelAt(0, 50)), RedOf(picture.PixelAt(151, 50)));
-  EXPECT_FALSE(platform::FileExists(platform::TempFolder() + kPreviewFileName));
-}
+  EXPECT_FALSE(platform::FileExists(previewFile));
 
-TEST(Preview, UnloadableSceneGivesNoPictureAndStillDeletesTheFile) {
-  testing::TempDir dir;
-  std::string saver = dir.Write("Broken.scr", tools::PackageBytes({"[Header]\r\nResCount=1\r\n"}));
-  TBitmap32 picture;
+  // A package without a loadable project: no picture, and still no file left behind.
+  std::string broken = dir.Write("Broken.scr", tools::PackageBytes({"[Header]\r\nResCount=1\r\n"}));
   picture.SetSize(5, 5);
-  MakePreviewPicture(saver, 152, 112, picture);
+  MakePreviewPicture(broken, 152, 112, picture);
   EXPECT_TRUE(picture.Empty());
-  EXPECT_FALSE(platform::FileExists(platform::TempFolder() + kPreviewFileName));
+  EXPECT_FALSE(platform::FileExists(previewFile));
 }
 
 }  // namespace
