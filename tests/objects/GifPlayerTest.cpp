@@ -489,7 +489,7 @@ TEST(GifPlayerThreads, StopDuringALongWaitEndsThePlayerAtOnceWithoutPaintingAgai
   const auto before = std::chrono::steady_clock::now();
   gif.StopAll();
   const auto took = std::chrono::steady_clock::now() - before;
-  EXPECT_LT(took, 100ms);
+  EXPECT_LT(took, 500ms);  // at once, against a 1.2 s wait; the slack is for a loaded machine
   EXPECT_FALSE(gif.HasPlayers());
   std::this_thread::sleep_for(1300ms);  // past the planned end of the wait
   EXPECT_EQ(Picture(target), Rows{"11"});
