@@ -1,5 +1,7 @@
 // Command-line options of the vxscene commands (see Commands.h).
 #include <algorithm>
+#include <cctype>
+#include <string>
 
 #include "Commands.h"
 
@@ -14,6 +16,27 @@ std::string ParsedArguments::Value(const std::string& name, const std::string& f
     if (key == name) return value;
   }
   return fallback;
+}
+
+int32_t ParsedArguments::Integer(const std::string& name, int32_t fallback, int32_t low, int32_t high) const {
+  if (!Has(name)) return fallback;
+  const std::string text = Value(name);
+  const bool hex = text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0 || text.rfind('$', 0) == 0;
+  const std::string digits = hex ? text.substr(text[0] == '$' ? 1 : 2) : text;
+  size_t used = 0;
+  long long value = 0;
+  try {
+    value = hex ? static_cast<long long>(std::stoull(digits, &used, 16)) : std::stoll(digits, &used, 10);
+  } catch (const std::exception&) {
+    used = 0;
+  }
+  if (hex && value >= 0 && value <= 0xFFFFFFFFLL) value = static_cast<int32_t>(static_cast<uint32_t>(value));
+  // The standard conversions also take blanks and signs in front, which no option allows here.
+  const bool plainStart = !digits.empty() && (std::isxdigit(static_cast<unsigned char>(digits[0])) || (!hex && digits[0] == '-'));
+  if (!plainStart || used != digits.size() || value < low || value > high) {
+    throw UsageError("--" + name + " must be a whole number from " + std::to_string(low) + " to " + std::to_string(high));
+  }
+  return static_cast<int32_t>(value);
 }
 
 ParsedArguments ParseArguments(const Arguments& args, const std::vector<std::string>& valued,

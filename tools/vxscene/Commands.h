@@ -2,6 +2,7 @@
 // output and its errors as one line on standard error, and returns the exit status.
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -32,6 +33,10 @@ struct ParsedArguments {
 
   bool Has(const std::string& name) const;
   std::string Value(const std::string& name, const std::string& fallback = "") const;
+  // The option as a whole number in [low, high] (decimal, or hexadecimal after "0x" or "$",
+  // up to 32 bits, wrapping into the signed range); `fallback` when it is missing. Throws
+  // UsageError otherwise.
+  int32_t Integer(const std::string& name, int32_t fallback, int32_t low, int32_t high) const;
 };
 ParsedArguments ParseArguments(const Arguments& args, const std::vector<std::string>& valued,
                                const std::vector<std::string>& flags);

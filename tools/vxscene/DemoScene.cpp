@@ -24,6 +24,7 @@
 
 #include "Commands.h"
 #include "ProjectWriter.h"
+#include "SceneFolderWriter.h"
 #include "platform/Platform.h"
 #include "project/uFileIO.h"
 #include "render/uBitmap.h"
@@ -1066,13 +1067,9 @@ struct Key {
   int32_t value;
 };
 
-struct DemoFile {
-  std::string name, bytes;
-};
-
 struct DemoObjects {
   std::string text;  // the object sections of the project
-  std::vector<DemoFile> pictures;
+  std::vector<TSceneFile> pictures;
 };
 
 // The paths an authoring tool would store: the author's folder. A player finds each file by its
@@ -1183,7 +1180,7 @@ std::array<TWaveParam, kWaveCount> DemoWaves() {
 
 struct DemoScene {
   std::string project;
-  std::vector<DemoFile> pictures;
+  std::vector<TSceneFile> pictures;
 };
 
 DemoScene MakeDemo() {
@@ -1222,35 +1219,13 @@ DemoScene MakeDemo() {
   return {ProjectFileBytes(project), std::move(objects.pictures)};
 }
 
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  platform::File file = platform::File::Create(path);
-  const auto size = static_cast<int64_t>(bytes.size());
-  if (!file.IsOpen() || file.Write(bytes.data(), size) != size) {
-    throw std::runtime_error("cannot write " + path);
-  }
-}
-
 }  // namespace
 
 int RunDemo(const Arguments& args) {
   ParsedArguments parsed = ParseArguments(args, {"out"}, {});
   if (!parsed.positional.empty() || !parsed.Has("out")) throw UsageError("demo needs --out DIR");
-  std::string folder = parsed.Value("out");
-  platform::CreateFolder(folder);
-  if (!platform::DirectoryExists(folder)) throw std::runtime_error("cannot create " + folder);
-  folder += platform::PathDelimiter();
-
   const DemoScene scene = MakeDemo();
-  WriteBytes(folder + "VXTemp.vxp", scene.project);
-  std::string header =
-      "[Header]\r\nSound=1\r\nMusic=0\r\nMusicFile=\r\nMusicVolume=100\r\nSoundVolume=100\r\n"
-      "Res0=VXHeader.dat\r\nRes1=VXTemp.vxp\r\n";
-  int entry = 2;
-  for (const DemoFile& picture : scene.pictures) {
-    WriteBytes(folder + picture.name, picture.bytes);
-    header += "Res" + std::to_string(entry++) + "=" + picture.name + "\r\n";
-  }
-  WriteBytes(folder + "VXHeader.dat", header + "ResCount=" + std::to_string(entry) + "\r\n\r\n");
+  WriteSceneFolder(parsed.Value("out"), scene.project, scene.pictures);
   std::printf("wrote the demo scene into %s\n", parsed.Value("out").c_str());
   return 0;
 }

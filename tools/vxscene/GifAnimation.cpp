@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "SceneFolderWriter.h"
 #include "render/uBitmap32.h"
 
 namespace lumora::tools {
@@ -60,10 +61,7 @@ void GifAnimation::Add(const TBitmap32& frame) {
 }
 
 void GifAnimation::Write(const std::string& fileName) const {
-  const std::string bytes = EncodeGif(gif_);
-  std::ofstream file(fileName, std::ios::binary);
-  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!file) throw std::runtime_error("cannot write " + fileName);
+  WriteFileBytes(fileName, EncodeGif(gif_));
 }
 
 }  // namespace lumora::tools

@@ -4,13 +4,13 @@
 // then its player is driven from one planned painting to the next, so the pictures and their
 // times are the same on every run. Only the player's paintings are listed: the first-frame
 // painting that an object's display cycle makes before its player starts is not one of them.
-#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <stdexcept>
 
 #include "Commands.h"
 #include "Json.h"
+#include "SceneFolderWriter.h"
 #include "objects/uGifPlayer.h"
 #include "objects/uImageObjects.h"
 #include "platform/Platform.h"
@@ -22,33 +22,7 @@ namespace {
 // An endless GIF would play for ever; this many paintings show every loop a tool needs.
 constexpr int kMaxPaintings = 500;
 
-// A whole number in decimal, or in hexadecimal after "0x" or "$" (Windows colours are usually
-// written that way); hexadecimal values up to 32 bits wrap into the signed range.
-int64_t WholeNumber(const std::string& name, const std::string& text, int64_t low, int64_t high) {
-  const bool hex = text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0 || text.rfind('$', 0) == 0;
-  const std::string digits = hex ? text.substr(text[0] == '$' ? 1 : 2) : text;
-  size_t used = 0;
-  long long value = 0;
-  try {
-    value = hex ? static_cast<long long>(std::stoull(digits, &used, 16)) : std::stoll(digits, &used, 10);
-  } catch (const std::exception&) {
-    used = 0;
-  }
-  if (hex && value >= 0 && value <= 0xFFFFFFFFLL) value = static_cast<int32_t>(static_cast<uint32_t>(value));
-  // The standard conversions also take blanks and signs in front, which no option allows here.
-  const bool plainStart = !digits.empty() && (std::isxdigit(static_cast<unsigned char>(digits[0])) || (!hex && digits[0] == '-'));
-  if (!plainStart || used != digits.size() || value < low || value > high) {
-    throw UsageError("--" + name + " must be a whole number from " + std::to_string(low) + " to " + std::to_string(high));
-  }
-  return value;
-}
 
-void WriteText(const std::filesystem::path& file, const std::string& text) {
-  std::FILE* out = std::fopen(file.string().c_str(), "wb");
-  if (out == nullptr) throw std::runtime_error("cannot write " + file.string());
-  const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
-  if (std::fclose(out) != 0 || !written) throw std::runtime_error("cannot write " + file.string());
-}
 
 }  // namespace
 
@@ -60,11 +34,11 @@ int RunGifFrames(const Arguments& args) {
 
   TGifObject object;
   object.Threaded = false;  // driven below on simulated time
-  object.AnimSpeed = static_cast<int32_t>(WholeNumber("anim-speed", parsed.Value("anim-speed", "10"), 0, 1000));
+  object.AnimSpeed = parsed.Integer("anim-speed", 10, 0, 1000);
   object.Transparent = !parsed.Has("no-transparent");
-  object.TransparentType = static_cast<uint8_t>(WholeNumber("transparent-type", parsed.Value("transparent-type", "0"), 0, 255));
+  object.TransparentType = static_cast<uint8_t>(parsed.Integer("transparent-type", 0, 0, 255));
   object.TransparentColor =
-      static_cast<int32_t>(WholeNumber("transparent-color", parsed.Value("transparent-color", "0"), INT32_MIN, INT32_MAX));
+      parsed.Integer("transparent-color", 0, INT32_MIN, INT32_MAX);
   object.RefreshFrame = parsed.Has("refresh-frame");
 
   if (!platform::FileExists(file)) throw std::runtime_error("cannot open " + file);
@@ -92,7 +66,7 @@ int RunGifFrames(const Arguments& args) {
   }
 
   const int32_t speed = TGifObject::PlaybackSpeed(object.AnimSpeed);
-  WriteText(out / "paintings.json", json::Object({{"width", json::Number(picture.Width())},
+  WriteFileBytes((out / "paintings.json").string(), json::Object({{"width", json::Number(picture.Width())},
                                                   {"height", json::Number(picture.Height())},
                                                   {"speed", json::Number(speed)},
                                                   {"paintings", json::Array(listed)}}) +

@@ -11,6 +11,7 @@
 #include "Commands.h"
 #include "GifAnimation.h"
 #include "Json.h"
+#include "SceneFolderWriter.h"
 #include "objects/uAnimObjects.h"
 #include "objects/uImageObjects.h"
 #include "platform/Paths.h"
@@ -39,21 +40,6 @@ class SimulatedTicks : public platform::TickSource {
   platform::TickSource* previous_;
 };
 
-int32_t IntegerOption(const ParsedArguments& parsed, const std::string& name, int32_t fallback, int32_t low, int32_t high) {
-  if (!parsed.Has(name)) return fallback;
-  const std::string text = parsed.Value(name);
-  size_t used = 0;
-  long long value = 0;
-  try {
-    value = std::stoll(text, &used);
-  } catch (const std::exception&) {
-    used = 0;
-  }
-  if (used != text.size() || text.empty() || value < low || value > high) {
-    throw UsageError("--" + name + " must be a whole number from " + std::to_string(low) + " to " + std::to_string(high));
-  }
-  return static_cast<int32_t>(value);
-}
 
 std::pair<int32_t, int32_t> SizeOption(const std::string& text) {
   int width = 0, height = 0;
@@ -133,11 +119,11 @@ int RunRender(const Arguments& args) {
                      {"stretch", "proportional", "clock", "no-weather"});
   if (parsed.positional.size() != 1 || !parsed.Has("out")) throw UsageError("render needs FILE and --out DIR");
   const std::string& file = parsed.positional[0];
-  const int32_t frames = IntegerOption(parsed, "frames", 1, 1, 100000);
-  const int32_t frameMs = IntegerOption(parsed, "frame-ms", 32, 1, 60000);
-  const int32_t seed = IntegerOption(parsed, "seed", 1, INT32_MIN, INT32_MAX);
-  const int32_t speed = IntegerOption(parsed, "speed", 100, 0, 100000);
-  const int32_t clockPos = IntegerOption(parsed, "clock-pos", 1, 0, 3);
+  const int32_t frames = parsed.Integer("frames", 1, 1, 100000);
+  const int32_t frameMs = parsed.Integer("frame-ms", 32, 1, 60000);
+  const int32_t seed = parsed.Integer("seed", 1, INT32_MIN, INT32_MAX);
+  const int32_t speed = parsed.Integer("speed", 100, 0, 100000);
+  const int32_t clockPos = parsed.Integer("clock-pos", 1, 0, 3);
   const platform::TTimeOfDay startTime = TimeOption(parsed.Value("time", "12:00:00"));
   if (parsed.Has("stretch") != parsed.Has("size")) throw UsageError("--size and --stretch go together");
   if (parsed.Has("proportional") && !parsed.Has("stretch")) throw UsageError("--proportional needs --stretch");
@@ -182,7 +168,7 @@ int RunRender(const Arguments& args) {
   const std::filesystem::path out = parsed.Value("out");
   std::filesystem::create_directories(out);
   std::unique_ptr<GifAnimation> gif;
-  if (parsed.Has("gif")) gif = std::make_unique<GifAnimation>(IntegerOption(parsed, "gif-width", 480, 16, kMaxPictureSide), frameMs);
+  if (parsed.Has("gif")) gif = std::make_unique<GifAnimation>(parsed.Integer("gif-width", 480, 16, kMaxPictureSide), frameMs);
   std::vector<std::string> listed;
   uint32_t objectClock = ticks.now;  // the objects' workers step every 5 ms of simulated time
   for (int32_t i = 1; i <= frames; ++i) {
@@ -208,10 +194,7 @@ int RunRender(const Arguments& args) {
                                              {"height", json::Number(frame.Height())},
                                              {"frameMs", json::Number(frameMs)},
                                              {"frames", json::Array(listed)}});
-  std::FILE* list = std::fopen((out / "frames.json").string().c_str(), "wb");
-  if (list == nullptr) throw std::runtime_error("cannot write " + (out / "frames.json").string());
-  std::fprintf(list, "%s\n", manifest.c_str());
-  std::fclose(list);
+  WriteFileBytes((out / "frames.json").string(), manifest + "\n");
   std::printf("wrote %d frames of %d x %d into %s\n", frames, frame.Width(), frame.Height(), out.string().c_str());
   return 0;
 }

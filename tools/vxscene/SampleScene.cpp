@@ -5,6 +5,7 @@
 
 #include "Commands.h"
 #include "ProjectWriter.h"
+#include "SceneFolderWriter.h"
 #include "platform/Platform.h"
 #include "render/uBitmap32.h"
 #include "render/uCodecs.h"
@@ -12,12 +13,6 @@
 namespace lumora::tools {
 namespace {
 
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  platform::File file = platform::File::Create(path);
-  if (!file.IsOpen() || file.Write(bytes.data(), static_cast<int64_t>(bytes.size())) != static_cast<int64_t>(bytes.size())) {
-    throw std::runtime_error("cannot write " + path);
-  }
-}
 
 std::string Le(uint32_t value, int bytes) {
   std::string text;
@@ -78,16 +73,7 @@ std::string SampleProject() {
 int RunSample(const Arguments& args) {
   ParsedArguments parsed = ParseArguments(args, {"out"}, {});
   if (!parsed.positional.empty() || !parsed.Has("out")) throw UsageError("sample needs --out DIR");
-  std::string folder = parsed.Value("out");
-  platform::CreateFolder(folder);
-  if (!platform::DirectoryExists(folder)) throw std::runtime_error("cannot create " + folder);
-  folder += platform::PathDelimiter();
-
-  WriteBytes(folder + "VXTemp.vxp", SampleProject());
-  WriteBytes(folder + "sound0.wav", ChimeWav());
-  WriteBytes(folder + "VXHeader.dat",
-             "[Header]\r\nSound=1\r\nMusic=0\r\nMusicFile=\r\nMusicVolume=100\r\nSoundVolume=100\r\n"
-             "Res0=VXHeader.dat\r\nRes1=VXTemp.vxp\r\nRes2=sound0.wav\r\nResCount=3\r\n\r\n");
+  WriteSceneFolder(parsed.Value("out"), SampleProject(), {{"sound0.wav", ChimeWav()}});
   std::printf("wrote a sample scene into %s\n", parsed.Value("out").c_str());
   return 0;
 }
