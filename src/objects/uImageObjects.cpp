@@ -18,8 +18,6 @@ uint32_t WindowsColor(const TGifColor& c) {
   return static_cast<uint32_t>(c.Red) | static_cast<uint32_t>(c.Green) << 8 | static_cast<uint32_t>(c.Blue) << 16;
 }
 
-uint32_t WindowsColorOfPixel(TColor32 pixel) { return RedOf(pixel) | GreenOf(pixel) << 8 | static_cast<uint32_t>(BlueOf(pixel)) << 16; }
-
 // The colour of the logical-screen pixel (0, row) as the GIF's first frame paints it: the frame's
 // own pixel where it covers that point, else the screen's background colour.
 uint32_t FirstFramePixel(const TGifImage& gif, int32_t row) {
@@ -75,6 +73,14 @@ std::unique_ptr<TBitmap32> TAnimImgObject::NewPicture(TStretchFilter filter) {
   picture->MasterAlpha = OpacityToAlpha(Opacity);
   picture->StretchFilter = filter;
   return picture;
+}
+
+void TAnimImgObject::ReplacePictures(std::unique_ptr<TBitmap32> frame, std::unique_ptr<TBitmap32> mirror, TColor32 key) {
+  FrameBitmap = std::move(frame);
+  MirrorBitmap = std::move(mirror);
+  KeyColor = key;
+  PicWidth = FrameBitmap->Width();
+  PicHeight = FrameBitmap->Height();
 }
 
 bool TAnimImgObject::FindPicture() {
@@ -145,8 +151,10 @@ void TGifObject::StopPlayback() {
 }
 
 void TGifObject::Stop() {
-  StopPlayback();
+  // The worker first: a step may be in Reset, stopping and starting players itself. Once it is
+  // parked, the player, Gif and Playing belong to this thread alone.
   TAnimObject::Stop();
+  StopPlayback();
 }
 
 void TGifObject::LoadGif(const std::string& path) {
@@ -167,8 +175,9 @@ bool TGifObject::PrepareGif(const std::string& path) {
       if (!frame.HasControl) continue;  // no control block: not transparent, no disposal
       if (TransparentType <= 2) frame.Control.TransparentFlag = Transparent;
       if (TransparentType == 1 || TransparentType == 2) {
+        // The key's 32 bits as they stand: a system colour or a set top byte matches no entry.
         const uint32_t colour =
-            TransparentType == 1 ? FirstFramePixel(image, frame.Height - 1) : WindowsColorOfPixel(Color32(TransparentColor));
+            TransparentType == 1 ? FirstFramePixel(image, frame.Height - 1) : static_cast<uint32_t>(TransparentColor);
         const int index = FindColorIndex(image.GlobalColors, colour);
         if (index < 0) {
           frame.Control.TransparentFlag = false;
@@ -187,15 +196,16 @@ bool TGifObject::PrepareGif(const std::string& path) {
       bitmap->Clear(kGifKeyColor);
     }
     std::lock_guard<std::mutex> hold(pictureLock_);
-    FrameBitmap = std::move(frameBitmap);
-    MirrorBitmap = std::move(mirrorBitmap);
-    KeyColor = kGifKeyColor;
+    ReplacePictures(std::move(frameBitmap), std::move(mirrorBitmap), kGifKeyColor);
     Gif = std::move(gif);
-    PicWidth = image.Width;
-    PicHeight = image.Height;
     return true;
   } catch (const std::exception&) {
-    return false;  // a GIF that cannot be decoded leaves the object without a usable picture
+    // A GIF that cannot be decoded leaves the object without a picture, even when an earlier
+    // load gave it one: it draws nothing rather than a frozen frame.
+    std::lock_guard<std::mutex> hold(pictureLock_);
+    ReplacePictures(NewPicture(TStretchFilter::sfNearest), NewPicture(TStretchFilter::sfNearest), kGifKeyColor);
+    Gif = std::make_unique<TGif>();
+    return false;
   }
 }
 
@@ -267,12 +277,8 @@ void TImgObject::LoadImage(const std::string& path) {
   mirrorBitmap->SetSize(frameBitmap->Width(), frameBitmap->Height());
 
   std::lock_guard<std::mutex> hold(pictureLock_);
-  KeyColor = key;
   transparencyApplies_ = Transparent;
-  FrameBitmap = std::move(frameBitmap);
-  MirrorBitmap = std::move(mirrorBitmap);
-  PicWidth = FrameBitmap->Width();
-  PicHeight = FrameBitmap->Height();
+  ReplacePictures(std::move(frameBitmap), std::move(mirrorBitmap), key);
 }
 
 void TImgObject::Reset() {

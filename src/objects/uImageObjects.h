@@ -56,6 +56,8 @@ class TAnimImgObject : public TAnimObject {
  protected:
   // A fresh bitmap with this object's drawing parameters (custom combine, opacity, filter).
   std::unique_ptr<TBitmap32> NewPicture(TStretchFilter filter);
+  // Under the picture lock: both bitmaps, the key colour, and the picture size they give.
+  void ReplacePictures(std::unique_ptr<TBitmap32> frame, std::unique_ptr<TBitmap32> mirror, TColor32 key);
   // Looks for a missing picture in the common folder's "images"; false when there is none.
   bool FindPicture();
   // "Filename", "Transparent", "TransparentType", "TransparentColor" of the object's section.

@@ -21,4 +21,10 @@ class EConvertError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The system refused memory for a picture.
+class EOutOfResources : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 }  // namespace lumora

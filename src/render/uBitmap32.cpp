@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/Errors.h"
 #include "platform/Platform.h"
 #include "render/uBitmap.h"
 #include "render/uCanvas.h"
@@ -24,10 +25,20 @@ TBitmap32::~TBitmap32() = default;
 void TBitmap32::SetSize(int32_t width, int32_t height) {
   if (width <= 0 || height <= 0) width = height = 0;
   if (width != width_ || height != height_) {
+    // The buffer first, the size once it exists: a refused buffer leaves an empty surface, never
+    // one that claims a size its pixels do not have.
+    std::vector<TColor32> pixels;
+    try {
+      pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    } catch (const std::exception&) {
+      pixels_ = {};
+      width_ = height_ = 0;
+      clip_ = TRect{};
+      throw EOutOfResources("Can't allocate the DIB handle");
+    }
+    pixels_.swap(pixels);
     width_ = width;
     height_ = height;
-    pixels_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
-    pixels_.shrink_to_fit();
   }
   clip_ = Rect(0, 0, width_, height_);
 }

@@ -23,7 +23,9 @@ namespace {
 constexpr int kSubShift = 3;  // 8 sub-samples per pixel in each direction
 constexpr int kSub = 1 << kSubShift;
 constexpr int32_t kFixedToSub = 16 - kSubShift;
-constexpr int32_t kFixedToSubBias = (1 << (kFixedToSub - 1)) - 1;  // 2047
+// Added before the shift: a point moves to the next sub-sample line only from a quarter of a
+// cell on, so points meant to lie on a line but carrying a little rounding stay on it.
+constexpr int32_t kFixedToSubBias = 2047;
 
 // An edge in 1/8-pixel units, oriented downwards (y1 < y2); horizontal edges are left out.
 struct Edge {

@@ -657,15 +657,36 @@ TEST(GifObjectLoad, TransparentTypeTwoWithAColourMissingFromTheTableTurnsTranspa
   TempDir dir;
   const std::string path =
       WriteGif(dir, Gif(3, 1, {SeeThrough(Frame(0, 0, {"15"}), 5), SeeThrough(Frame(1, 0, {"55"}), 5)}));
+  // Unlike a still picture's key, the value is compared as it stands: entry 6's colour with a
+  // top byte, and system colour 5 (white, entry 4), match nothing.
+  for (const uint32_t missing : {0x00ABCDEFu, 0x1F1E140Au, 0x80000005u}) {
+    TGifObject object;
+    SceneDefaults(object);
+    object.TransparentType = 2;
+    object.TransparentColor = static_cast<int32_t>(missing);
+    object.LoadGif(path);
+    for (const TGifFrame& frame : object.Gif->Image.Frames) EXPECT_FALSE(frame.Control.TransparentFlag) << missing;
+    // Every pixel a frame paints is drawn; only what no frame paints keeps the key colour.
+    object.Player()->AdvanceTo(0);
+    EXPECT_EQ(Picture(*object.FrameBitmap), Rows{"15."});
+  }
+}
+
+TEST(GifObjectLoad, AReloadThatCannotBeDecodedLeavesNoPicture) {
+  TempDir dir;
+  const std::string path = WriteGif(dir, Gif(2, 1, {Frame(0, 0, {"11"}), Frame(0, 0, {"22"})}));
   TGifObject object;
   SceneDefaults(object);
-  object.TransparentType = 2;
-  object.TransparentColor = 0x00ABCDEF;
-  object.LoadGif(path);
-  for (const TGifFrame& frame : object.Gif->Image.Frames) EXPECT_FALSE(frame.Control.TransparentFlag);
-  // Every pixel a frame paints is drawn; only what no frame paints keeps the key colour.
-  object.Player()->AdvanceTo(0);
-  EXPECT_EQ(Picture(*object.FrameBitmap), Rows{"15."});
+  object.Filename = path;
+  object.Start();
+  ASSERT_EQ(object.PicWidth.load(), 2);
+  ASSERT_EQ(Picture(*object.FrameBitmap), Rows{"11"});
+  dir.Write("anim.gif", "GIF89a and then nothing");
+  object.Reset();  // a new display cycle with ResetPos
+  EXPECT_EQ(object.PicWidth.load(), 0);
+  EXPECT_TRUE(object.FrameBitmap->Empty()) << "the old frame would be drawn frozen";
+  EXPECT_TRUE(object.MirrorBitmap->Empty());
+  EXPECT_EQ(object.Player(), nullptr);
 }
 
 TEST(GifObjectLoad, RefreshFrameMakesEveryFrameRestoreItsRectangle) {
@@ -830,13 +851,15 @@ TEST(GifFramesCommand, AnEndlessGifStopsAtFiveHundredPaintings) {
   EXPECT_EQ(list.find("paint_0501"), std::string::npos);
 }
 
-TEST(GifFramesCommand, AOneFrameGifHasNoPaintings) {
+TEST(GifFramesCommand, AOneFrameGifHasItsOnePaintingAtTimeZero) {
   TempDir dir;
   const std::string gif = WriteGif(dir, Gif(2, 1, {Frame(0, 0, {"11"})}));
   ASSERT_EQ(tools::RunGifFrames({gif, "--out", dir.File("out")}), 0);
-  EXPECT_EQ(CountPngs(dir.File("out")), 0u);
+  EXPECT_EQ(CountPngs(dir.File("out")), 1u);
   EXPECT_EQ(testing::ReadAll(dir.File("out") + "/paintings.json"),
-            "{\"width\": 2, \"height\": 1, \"speed\": 100, \"paintings\": []}\n");
+            "{\"width\": 2, \"height\": 1, \"speed\": 100, \"paintings\": ["
+            "{\"file\": \"paint_0001.png\", \"frame\": 0, \"time\": 0}]}\n");
+  EXPECT_EQ(ReadPng(dir.File("out") + "/paint_0001.png").At(1, 0), (std::array<int, 3>{200, 0, 0}));
 }
 
 TEST(GifFramesCommand, BadInputIsRefused) {

@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <numbers>
 #include <random>
 
 #include "project/uFileIO.h"
 #include "project/uVXProject.h"
+#include "render/uCodecs.h"
 #include "support/FakeTicks.h"
+#include "support/TempDir.h"
 #include "weather/uRain.h"
 
 namespace lumora {
@@ -433,6 +436,46 @@ TEST_F(CompositionTest, FlakesGoOverTheWaterAndTheClockOverTheFlakes) {
   const TPoint at = engine_.Clock().ClockPosition(160, 120);
   for (int32_t y = 0; y < 20; ++y) {
     for (int32_t x = 0; x < 20; ++x) ASSERT_EQ(frame.PixelAt(at.X + x, at.Y + y), engine_.Clock().Face().PixelAt(x, y));
+  }
+}
+
+TEST_F(CompositionTest, ObjectsAreDrawnInListOrderAtTheirRoundedRectangles) {
+  // A 2 x 1 GIF, red then green, drawn 1.25 times as wide (nearest pixel). Object 0's centre at
+  // 19 puts it at 18 .. 20.5 and object 1's at 20 puts it at 19 .. 21.5: halves go to the even
+  // side, so object 0 covers 18 and 19, object 1 covers 19 to 21 and lies over object 0 at 19.
+  // Object 2 is mirrored: green then red.
+  testing::TempDir dir;
+  TGifImage gif;
+  gif.Width = 2;
+  gif.Height = 1;
+  gif.GlobalColors = {{200, 0, 0}, {0, 200, 0}};
+  gif.Frames.resize(1);
+  gif.Frames[0].Width = 2;
+  gif.Frames[0].Height = 1;
+  gif.Frames[0].Indices = {0, 1};
+  const std::string file = dir.Write("pair.gif", EncodeGif(gif));
+  std::string text;
+  const int centres[] = {19, 20, 41};
+  for (int i = 0; i < 3; ++i) {
+    text += "[Obj" + std::to_string(i) + "]\nObjType=GIF\nFilename=" + file + "\nPosLeft=" + std::to_string(centres[i]) +
+            "\nPosTop=10\nWidthSize=125\nMotion=0\n";
+  }
+  project_.Objects.Threaded = false;
+  project_.Objects.LoadFromText(text);
+  engine_.Prepare();
+  project_.Objects.Items(2).Mirrored = true;
+  ticks_.Advance(32);
+  engine_.StepFrame();
+
+  constexpr TColor32 kRed = 0xFFC80000, kGreen = 0xFF00C800;
+  const std::map<int32_t, TColor32> drawn = {{18, kRed}, {19, kRed}, {20, kRed}, {21, kGreen}, {40, kGreen}, {41, kRed}};
+  const TBitmap32& frame = engine_.FrameSurface();
+  for (int32_t y = 8; y < 13; ++y) {
+    for (int32_t x = 10; x < 50; ++x) {
+      const auto at = drawn.find(x);
+      const TColor32 expected = y == 10 && at != drawn.end() ? at->second : engine_.WaterSurface().PixelAt(x, y);
+      EXPECT_EQ(frame.PixelAt(x, y), expected) << x << "," << y;
+    }
   }
 }
 

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Errors.h"
+#include "render/uBitmap.h"
 #include "render/uBitmap32.h"
 
 namespace lumora {
@@ -68,6 +70,28 @@ TEST(DrawSameSize, EmptySurfacesDrawNothing) {
   empty.Draw(0, 0, picture);
   empty.Draw(Rect(0, 0, 2, 2), Rect(5, 5, 9, 9), picture);  // not even "Invalid SrcRect"
   EXPECT_TRUE(empty.Empty());
+}
+
+TEST(DrawSameSize, ARefusedBufferLeavesAnEmptySurfaceAndAnEmptyBitmap) {
+  // 2^60 pixels: no machine grants that, whatever its overcommit policy.
+  constexpr int32_t kHuge = 1 << 30;
+  TBitmap32 surface;
+  Paint(surface, 16, 1, Tag);
+  EXPECT_THROW(surface.SetSize(kHuge, kHuge), EOutOfResources);
+  EXPECT_TRUE(surface.Empty());
+  EXPECT_EQ(surface.Width(), 0);
+  EXPECT_TRUE(surface.ClipRect().IsEmpty());
+  TBitmap32 source;
+  Paint(source, 4, 4, Tag);
+  surface.Draw(0, 0, source);  // onto an empty surface: nothing, and nothing out of bounds
+  surface.SetSize(2, 2);
+  EXPECT_EQ(surface.Width(), 2);
+
+  TBitmap bitmap;
+  bitmap.SetSize(4, 4);
+  EXPECT_THROW(bitmap.SetSize(kHuge, kHuge), EOutOfResources);
+  EXPECT_TRUE(bitmap.Empty());
+  EXPECT_EQ(bitmap.RowBytes(), 0u);
 }
 
 TEST(DrawModes, BlendUsesTheAlphaScaledByMasterAlphaAndZeroDrawsNothing) {

@@ -65,6 +65,28 @@ TEST(PolygonCoverage, HalfPixelAlignedSquareGivesQuarterHalfAndFullWeights) {
   }
 }
 
+TEST(PolygonCoverage, FractionalEdgesMoveToTheNextEighthFromAQuarterOfACellOn) {
+  // A square over rows 0..2 whose right edge sweeps across pixel 1 in steps of 1/1024 pixel: the
+  // edge lands on eighth (v + 2047) >> 13 of the 16.16 value, so pixel 1 has that many eighths
+  // of its sample columns covered. The case: 1 + 5120 / 65536 leaves pixel 1 black.
+  for (int32_t f = 0; f < 65536; f += 64) {
+    TPolygon32 polygon;
+    polygon.Antialiased = true;
+    const int32_t right = 65536 + f;
+    for (const TFixedPoint p : {TFixedPoint{0, 0}, TFixedPoint{right, 0}, TFixedPoint{right, 2 * 65536}, TFixedPoint{0, 2 * 65536}}) {
+      polygon.Add(p);
+    }
+    TBitmap32 surface;
+    surface.SetSize(3, 2);
+    surface.Clear(kBlack);
+    polygon.Draw(surface, kWhite);
+    const uint32_t eighths = static_cast<uint32_t>((right + 2047) >> 13) - 8;
+    const uint32_t weight = (eighths * 8 * 255 + 32) >> 6;
+    ASSERT_EQ(surface.PixelAt(1, 0), BlendColorWeighted(kWhite, kBlack, weight)) << "right edge at 1 + " << f << "/65536";
+  }
+  EXPECT_EQ(Fill(Polygon({{{0, 0}, {1 + 5120 / 65536.0, 0}, {1 + 5120 / 65536.0, 2}, {0, 2}}}), 3)[1], kBlack);
+}
+
 TEST(PolygonCoverage, WholePixelSquareCoversItsPixelsFully) {
   const std::vector<TColor32> pixels = Fill(Polygon({Square(1, 3)}), 4);
   for (int y = 0; y < 4; ++y) {

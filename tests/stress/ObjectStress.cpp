@@ -66,6 +66,35 @@ std::string ObjectText(const std::filesystem::path& folder, int count) {
   return text;
 }
 
+// GIF objects whose every step ends the display cycle and starts the next with a reload (a new
+// player each time), restarted from the drawing thread while they run, as a preview restarts
+// its objects: restarts and destruction meet workers that are in the middle of a reload.
+int RestartProbe(const std::filesystem::path& folder, const std::string& backgroundVxp) {
+  std::string text;
+  for (int i = 0; i < 3; ++i) {
+    text += "[Obj" + std::to_string(i) + "]\r\nObjType=GIF\r\nFilename=" + (folder / "fast.gif").string() + "\r\n";
+    text += "DisplaySec=0\r\nDisplayDurationType=1\r\nDisplayDurationSec=0\r\nRedisplay=1\r\nResetPos=1\r\n";
+    text += "AnimSpeed=28\r\n\r\n";
+  }
+  int frames = 0;
+  for (int round = 0; round < 30; ++round) {
+    TProject project;
+    if (!project.Load(backgroundVxp)) return -1;
+    project.Objects.LoadFromText(text);
+    TAnimEngine engine;
+    engine.SetProject(project);
+    engine.Prepare();
+    for (int restart = 0; restart < 5; ++restart) {
+      for (int frame = 0; frame < 3; ++frame, ++frames) {
+        engine.StepFrame();
+        platform::Sleep(1);
+      }
+      for (int i = 0; i < project.Objects.Count(); ++i) project.Objects.Items(i).Start();
+    }
+  }
+  return frames;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -114,7 +143,8 @@ int main(int argc, char** argv) {
     engine.reset();
     project.reset();
   }
+  const int probeFrames = RestartProbe(folder, (folder / "stress.vxp").string());
   std::filesystem::remove_all(folder);
-  std::printf("stress: %d frames in %d s with 50 objects\n", frames, seconds);
-  return frames > 0 ? 0 : 1;
+  std::printf("stress: %d frames in %d s with 50 objects; restart probe: %d frames\n", frames, seconds, probeFrames);
+  return frames > 0 && probeFrames > 0 ? 0 : 1;
 }

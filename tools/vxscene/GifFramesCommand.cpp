@@ -4,6 +4,7 @@
 // then its player is driven from one planned painting to the next, so the pictures and their
 // times are the same on every run. Only the player's paintings are listed: the first-frame
 // painting that an object's display cycle makes before its player starts is not one of them.
+// A GIF of one frame has no player: its one painting, made at the load, is listed at time 0.
 #include <cstdio>
 #include <filesystem>
 #include <stdexcept>
@@ -21,8 +22,6 @@ namespace {
 
 // An endless GIF would play for ever; this many paintings show every loop a tool needs.
 constexpr int kMaxPaintings = 500;
-
-
 
 }  // namespace
 
@@ -49,14 +48,16 @@ int RunGifFrames(const Arguments& args) {
   std::filesystem::create_directories(out);
   const TBitmap32& picture = *object.FrameBitmap;
   std::vector<std::string> listed;
+  const auto record = [&](int frame, int64_t timeMs) {
+    if (static_cast<int>(listed.size()) >= kMaxPaintings) return;
+    char name[32];
+    std::snprintf(name, sizeof name, "paint_%04d.png", static_cast<int>(listed.size()) + 1);
+    WritePng((out / name).string(), picture);
+    listed.push_back(json::Object({{"file", json::String(name)}, {"frame", json::Number(frame)}, {"time", json::Number(timeMs)}}));
+  };
+  if (object.Gif->Image.Frames.size() == 1) record(0, 0);
   if (TGifPlayer* player = object.Player()) {
-    player->OnPaint = [&](int frame, int64_t timeMs) {
-      if (static_cast<int>(listed.size()) >= kMaxPaintings) return;
-      char name[32];
-      std::snprintf(name, sizeof name, "paint_%04d.png", static_cast<int>(listed.size()) + 1);
-      WritePng((out / name).string(), picture);
-      listed.push_back(json::Object({{"file", json::String(name)}, {"frame", json::Number(frame)}, {"time", json::Number(timeMs)}}));
-    };
+    player->OnPaint = record;
     // Every planned wait is at least a few milliseconds, so each step paints one frame.
     for (int64_t due = player->NextPaintTime(); due >= 0 && static_cast<int>(listed.size()) < kMaxPaintings;
          due = player->NextPaintTime()) {
