@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "BenchRatio.h"
-#include "platform/Platform.h"
+#include "base/uTicks.h"
 #include "project/uFileIO.h"
 #include "project/uVXProject.h"
 #include "render/uAnimEngine.h"
@@ -17,7 +17,7 @@ namespace {
 
 using namespace lumora;
 
-class BenchTicks : public platform::TickSource {
+class BenchTicks : public TickSource {
  public:
   uint32_t Now() override { return now; }
   uint32_t now = 1000;
@@ -59,7 +59,7 @@ void MakeScene(TProject& project, int32_t width, int32_t height, int32_t weather
 // args: width, height, weather kind (0, 1 snow, 2 rain), clock (0/1)
 void Frame(benchmark::State& state) {
   BenchTicks ticks;
-  platform::TickSource* previous = platform::SetTickSource(&ticks);
+  TickSource* previous = SetTickSource(&ticks);
   TProject project;
   MakeScene(project, static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)),
             static_cast<int32_t>(state.range(2)));
@@ -73,7 +73,7 @@ void Frame(benchmark::State& state) {
     engine.StepFrame();
     benchmark::DoNotOptimize(engine.FrameSurface().Bits());
   }
-  platform::SetTickSource(previous);
+  SetTickSource(previous);
 }
 BENCHMARK(Frame)
     ->Args({1920, 1080, 0, 0})->Args({1920, 1080, 1, 0})->Args({1920, 1080, 1, 1})->Args({1920, 1080, 2, 1})

@@ -11,12 +11,13 @@
 
 #include "BenchRatio.h"
 #include "ProjectWriter.h"
+#include "base/uTicks.h"
 #include "objects/uAnimObjects.h"
 #include "objects/uPaintQueue.h"
 #include "platform/Platform.h"
 #include "project/uVXProject.h"
 #include "render/uAnimEngine.h"
-#include "render/uCodecs.h"
+#include "surface/uCodecs.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ struct Scene {
   ~Scene() { std::filesystem::remove_all(folder); }
 };
 
-class BenchTicks : public platform::TickSource {
+class BenchTicks : public TickSource {
  public:
   uint32_t Now() override { return now; }
   uint32_t now = 1000;
@@ -80,7 +81,7 @@ class BenchTicks : public platform::TickSource {
 void Frame(benchmark::State& state) {
   Scene scene(1920, 1080);
   BenchTicks ticks;
-  platform::TickSource* previous = platform::SetTickSource(&ticks);
+  TickSource* previous = SetTickSource(&ticks);
   {
     TProject project;
     project.Objects.Threaded = false;
@@ -94,7 +95,7 @@ void Frame(benchmark::State& state) {
       engine.StepFrame();
     }
   }
-  platform::SetTickSource(previous);
+  SetTickSource(previous);
 }
 BENCHMARK(Frame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -12,9 +12,9 @@
 #include "platform/Platform.h"
 #include "project/uFileIO.h"
 #include "project/uVXProject.h"
-#include "render/uBitmap.h"
-#include "render/uBitmap32.h"
-#include "render/uCodecs.h"
+#include "surface/uBitmap.h"
+#include "surface/uBitmap32.h"
+#include "surface/uCodecs.h"
 #include "render/uFitBackground.h"
 
 namespace {

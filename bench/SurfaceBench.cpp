@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "BenchRatio.h"
-#include "render/uBitmap32.h"
-#include "render/uPolygon32.h"
+#include "surface/uBitmap32.h"
+#include "surface/uPolygon32.h"
 
 namespace {
 

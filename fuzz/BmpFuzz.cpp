@@ -1,8 +1,8 @@
 // The Windows bitmap decoder over arbitrary bytes.
 #include <cstdint>
 
-#include "render/uBitmap32.h"
-#include "render/uCodecs.h"
+#include "surface/uBitmap32.h"
+#include "surface/uCodecs.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   lumora::TBitmap32 surface;

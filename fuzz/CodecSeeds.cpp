@@ -10,8 +10,8 @@
 
 #include <jpeglib.h>
 
-#include "render/uBitmap32.h"
-#include "render/uCodecs.h"
+#include "surface/uBitmap32.h"
+#include "surface/uCodecs.h"
 
 namespace {
 

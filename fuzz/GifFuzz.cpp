@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "render/uBitmap32.h"
-#include "render/uCodecs.h"
+#include "surface/uBitmap32.h"
+#include "surface/uCodecs.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   lumora::TGifImage gif;

@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "objects/uGifPlayer.h"
-#include "render/uBitmap32.h"
-#include "render/uCodecs.h"
+#include "surface/uBitmap32.h"
+#include "surface/uCodecs.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "project/uIniText.h"
+#include "base/uIniText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);

@@ -1,8 +1,8 @@
 // The JPEG decoder over arbitrary bytes, into both pixel formats of the platform bitmap.
 #include <cstdint>
 
-#include "render/uBitmap.h"
-#include "render/uCodecs.h"
+#include "surface/uBitmap.h"
+#include "surface/uCodecs.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   lumora::TBitmap bitmap;

@@ -4,7 +4,7 @@
 #include "platform/Platform.h"
 #include "project/uProjectExtractor.h"
 #include "project/uVXProject.h"
-#include "render/uBitmap32.h"
+#include "surface/uBitmap32.h"
 
 namespace lumora {
 

@@ -3,8 +3,8 @@
 
 #include <limits>
 
-#include "platform/Errors.h"
-#include "platform/Paths.h"
+#include "base/uErrors.h"
+#include "base/uPathText.h"
 
 namespace lumora {
 namespace {

@@ -2,7 +2,7 @@
 #include "objects/uAnimObjects.h"
 
 #include "objects/uImageObjects.h"
-#include "project/uIniText.h"
+#include "base/uIniText.h"
 
 namespace lumora {
 

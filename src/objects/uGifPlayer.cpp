@@ -5,8 +5,8 @@
 #include <chrono>
 #include <cmath>
 
+#include "base/uTicks.h"
 #include "objects/uPaintQueue.h"
-#include "platform/Platform.h"
 
 namespace lumora {
 
@@ -189,7 +189,7 @@ void TGifPlayer::AdvanceTo(int64_t elapsedMs) {
 }
 
 void TGifPlayer::ThreadMain() {
-  const uint32_t started = platform::GetTickCount();
+  const uint32_t started = GetTickCount();
   uint32_t plannedEnd = started;  // the first wait counts lag from the start
   const std::function<void()> paint = [this] { PaintCurrent(); };
   const std::function<bool()> stopped = [this] { return stop_.load(); };
@@ -201,16 +201,16 @@ void TGifPlayer::ThreadMain() {
       wake_.wait(hold, [this] { return stop_.load(); });
       break;
     }
-    const uint32_t now = platform::GetTickCount();
+    const uint32_t now = GetTickCount();
     // Lateness only: a wait that ended on time leaves nothing to make up.
-    const auto lag = std::max(0.0, static_cast<double>(static_cast<int32_t>(platform::TicksBetween(plannedEnd, now))));
+    const auto lag = std::max(0.0, static_cast<double>(static_cast<int32_t>(TicksBetween(plannedEnd, now))));
     const auto wait = static_cast<int64_t>(std::nearbyint(WaitMilliseconds(lag)));
     if (wait > 0 && wake_.wait_for(hold, std::chrono::milliseconds(wait), [this] { return stop_.load(); })) break;
     if (stop_) break;
     hold.unlock();
     plannedEnd = now + static_cast<uint32_t>(std::max<int64_t>(wait, 0));
     go = PaintQueue().Submit(paint, stopped);
-    if (go && OnPaint) OnPaint(current_, static_cast<int64_t>(platform::TicksBetween(started, platform::GetTickCount())));
+    if (go && OnPaint) OnPaint(current_, static_cast<int64_t>(TicksBetween(started, GetTickCount())));
   }
   ended_ = true;
 }

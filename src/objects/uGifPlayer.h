@@ -19,8 +19,8 @@
 #include <thread>
 #include <vector>
 
-#include "render/uBitmap32.h"
-#include "render/uCodecs.h"
+#include "surface/uBitmap32.h"
+#include "surface/uCodecs.h"
 
 namespace lumora {
 

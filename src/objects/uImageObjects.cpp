@@ -4,10 +4,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/uTicks.h"
 #include "objects/uGifPlayer.h"
-#include "platform/Paths.h"
+#include "base/uPathText.h"
 #include "platform/Platform.h"
-#include "render/uCodecs.h"
+#include "surface/uCodecs.h"
 
 namespace lumora {
 namespace {
@@ -213,7 +214,7 @@ bool TGifObject::PrepareGif(const std::string& path) {
 // fill) as the background it restores from; `firstFrame` then paints frame 0 at once, before the
 // player's thread runs, so that nothing else paints the picture at the same time.
 void TGifObject::StartPlayer(bool firstFrame) {
-  playerStart_ = platform::GetTickCount();
+  playerStart_ = GetTickCount();
   const TRect whole = Rect(0, 0, FrameBitmap->Width(), FrameBitmap->Height());
   player_ = Gif->Start(*FrameBitmap, whole, PlaybackSpeed(AnimSpeed), false);
   if (firstFrame && !Gif->Image.Frames.empty() && !FrameBitmap->Empty()) {
@@ -224,7 +225,7 @@ void TGifObject::StartPlayer(bool firstFrame) {
 }
 
 void TGifObject::AdvancePlayback(uint32_t now) {
-  if (player_ != nullptr && !Threaded) player_->AdvanceTo(platform::TicksBetween(playerStart_, now));
+  if (player_ != nullptr && !Threaded) player_->AdvanceTo(TicksBetween(playerStart_, now));
 }
 
 void TGifObject::Reset() {

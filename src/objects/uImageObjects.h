@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "objects/uObject.h"
-#include "render/uBitmap32.h"
+#include "surface/uBitmap32.h"
 
 namespace lumora {
 

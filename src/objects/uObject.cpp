@@ -4,9 +4,9 @@
 #include <cmath>
 #include <numbers>
 
+#include "base/uTicks.h"
 #include "objects/uObjectThread.h"
-#include "platform/Platform.h"
-#include "platform/Random.h"
+#include "base/uRandom.h"
 
 namespace lumora {
 namespace {
@@ -147,7 +147,7 @@ void TAnimObject::ChooseStart(int32_t& position, uint8_t type, int32_t low, int3
 void TAnimObject::Reset() {
   RandomizeFromClock();
   Shown = DisplaySec == 0;
-  StartTick = platform::GetTickCount();
+  StartTick = GetTickCount();
   StepCount = 0;
   Mirrored = false;
   WanderStep = 0;
@@ -232,7 +232,7 @@ void TAnimObject::AdvanceTracks() {
 
 void TAnimObject::Step() {
   auto elapsed = [this] {
-    return static_cast<int64_t>(platform::TicksBetween(static_cast<uint32_t>(StartTick), platform::GetTickCount()));
+    return static_cast<int64_t>(TicksBetween(static_cast<uint32_t>(StartTick), GetTickCount()));
   };
   if (!Shown && StartTick != kNoDisplay && elapsed() >= int64_t{DisplaySec} * 1000) Shown = true;
   if (Shown && DisplayDurationType == 1 && StartTick != kNoDisplay &&
@@ -240,7 +240,7 @@ void TAnimObject::Step() {
     Shown = false;
     if (Redisplay) {
       if (ResetPos) Reset();
-      StartTick = platform::GetTickCount();
+      StartTick = GetTickCount();
     } else {
       StartTick = kNoDisplay;
     }

@@ -16,8 +16,8 @@
 #include <memory>
 #include <string>
 
-#include "project/uIniText.h"
-#include "render/uBitmap32.h"
+#include "base/uIniText.h"
+#include "surface/uBitmap32.h"
 
 namespace lumora {
 

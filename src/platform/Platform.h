@@ -13,23 +13,6 @@ namespace lumora::platform {
 
 // ---- Time ---------------------------------------------------------------------------------
 
-// A source of GetTickCount-style time: milliseconds in 32 bits that wrap after 49.7 days.
-class TickSource {
- public:
-  virtual ~TickSource() = default;
-  virtual uint32_t Now() = 0;
-};
-
-// The current tick through the installed source (the system's tick counter by default).
-uint32_t GetTickCount();
-
-// Installs a replacement tick source (tests, the deterministic renderer); nullptr restores the
-// system's. Returns the source that was installed before. The caller keeps ownership.
-TickSource* SetTickSource(TickSource* source);
-
-// Milliseconds from `earlier` to `now`, correct across the 32-bit wrap-around.
-constexpr uint32_t TicksBetween(uint32_t earlier, uint32_t now) { return now - earlier; }
-
 // Suspends the calling thread (Sleep).
 void Sleep(uint32_t milliseconds);
 

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/Errors.h"
-#include "render/uCodecs.h"
+#include "base/uErrors.h"
+#include "surface/uCodecs.h"
 
 namespace lumora {
 

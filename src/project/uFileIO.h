@@ -16,25 +16,13 @@
 #include <string>
 #include <vector>
 
+#include "base/uRegionColors.h"
 #include "platform/Platform.h"
 #include "project/uVXProject.h"
 
 namespace lumora {
 
 inline constexpr const char* kProjectMagic = "VX060697";
-
-// Pixel values of mask regions 1..6; index 0 (value 0) is "no region".
-inline constexpr std::array<uint32_t, 7> RegionColors = {0x00000000, 0x000000FF, 0x00FF00FF, 0x00FF0000,
-                                                         0x00FFFF00, 0x0000FF00, 0x0000FFFF};
-
-// The region of a mask pixel: the last of indices 1..6 whose colour equals it, else 0.
-constexpr int RegionColorToIndex(uint32_t pixel) {
-  int index = 0;
-  for (int k = 1; k <= 6; ++k) {
-    if (RegionColors[static_cast<size_t>(k)] == pixel) index = k;
-  }
-  return index;
-}
 
 // Sizes `mask` (32-bit) from values 0 and 1 of `runs` and fills it from the run values: v div 10
 // pixels of colour index v mod 10, row by row from the top. Colour indices 7 to 9 mean no

@@ -3,12 +3,12 @@
 
 #include <algorithm>
 
-#include "platform/Errors.h"
-#include "platform/Paths.h"
+#include "base/uErrors.h"
+#include "base/uPathText.h"
 #include "platform/Platform.h"
-#include "project/uIniText.h"
+#include "base/uIniText.h"
 #include "project/uProjectExtractor.h"
-#include "project/uTextFile.h"
+#include "platform/uTextFile.h"
 
 namespace lumora {
 namespace {

@@ -1,10 +1,10 @@
 // The user's settings of one scene (see uSettings.h).
 #include "project/uSettings.h"
 
-#include "platform/Errors.h"
+#include "base/uErrors.h"
 #include "platform/Platform.h"
-#include "project/uIniText.h"
-#include "project/uTextFile.h"
+#include "base/uIniText.h"
+#include "platform/uTextFile.h"
 
 namespace lumora {
 namespace {

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/Paths.h"
+#include "base/uPathText.h"
 #include "project/uFileIO.h"
-#include "project/uIniText.h"
+#include "base/uIniText.h"
 
 namespace lumora {
 

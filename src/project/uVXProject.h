@@ -10,7 +10,7 @@
 #include <string>
 
 #include "objects/uAnimObjects.h"
-#include "render/uBitmap.h"
+#include "surface/uBitmap.h"
 
 namespace lumora {
 

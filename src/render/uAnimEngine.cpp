@@ -7,11 +7,11 @@
 #include <limits>
 #include <numbers>
 
+#include "base/uTicks.h"
 #include "objects/uAnimObjects.h"
 #include "objects/uImageObjects.h"
 #include "objects/uPaintQueue.h"
-#include "platform/Platform.h"
-#include "platform/Random.h"
+#include "base/uRandom.h"
 #include "project/uFileIO.h"
 #include "project/uVXProject.h"
 #include "weather/uRain.h"
@@ -65,7 +65,7 @@ TBitmap32& TAnimEngine::FrameSurface() { return Composing() ? output_ : water_; 
 
 void TAnimEngine::Prepare() {
   if (project_ == nullptr) return;
-  lastTick_ = platform::GetTickCount();
+  lastTick_ = GetTickCount();
   const bool usable = background_ && background_->PixelFormat() == TPixelFormat::pf32bit && !background_->Empty();
   width_ = usable ? background_->Width() : 0;
   height_ = usable ? background_->Height() : 0;
@@ -183,8 +183,8 @@ void TAnimEngine::FillJitter() {
 void TAnimEngine::StepFrame() {
   // Between two frames: the GIF paintings the players have handed over.
   PaintQueue().Drain();
-  const uint32_t now = platform::GetTickCount();
-  const uint32_t dt = platform::TicksBetween(lastTick_, now);
+  const uint32_t now = GetTickCount();
+  const uint32_t dt = TicksBetween(lastTick_, now);
   lastTick_ = now;
   if (width_ > 0 && height_ > 0) {
     SetUpRegionWaves();

@@ -14,8 +14,8 @@
 #include <memory>
 #include <vector>
 
-#include "render/uBitmap.h"
-#include "render/uBitmap32.h"
+#include "surface/uBitmap.h"
+#include "surface/uBitmap32.h"
 #include "render/uClock.h"
 
 namespace lumora {

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "render/uCanvas.h"
-#include "render/uPolygon32.h"
+#include "surface/uCanvas.h"
+#include "surface/uPolygon32.h"
 
 namespace lumora {
 namespace {

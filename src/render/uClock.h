@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "platform/Platform.h"
-#include "render/uBitmap32.h"
+#include "surface/uBitmap32.h"
 
 namespace lumora {
 

@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "project/uVXProject.h"
-#include "render/uBitmap.h"
-#include "render/uBitmap32.h"  // the nearest mapping
+#include "surface/uBitmap.h"
+#include "surface/uBitmap32.h"  // the nearest mapping
 
 namespace lumora {
 

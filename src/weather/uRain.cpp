@@ -5,9 +5,9 @@
 #include <cmath>
 #include <numbers>
 
-#include "platform/Random.h"
-#include "project/uSpeedTable.h"
-#include "render/uBitmap32.h"
+#include "base/uRandom.h"
+#include "base/uSpeedTable.h"
+#include "surface/uBitmap32.h"
 
 namespace lumora {
 namespace {

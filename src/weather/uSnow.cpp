@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/Random.h"
-#include "project/uSpeedTable.h"
-#include "render/uBitmap32.h"
+#include "base/uRandom.h"
+#include "base/uSpeedTable.h"
+#include "surface/uBitmap32.h"
 
 namespace lumora {
 namespace {

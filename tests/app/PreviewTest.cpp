@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "PackageWriter.h"
-#include "render/uBitmap32.h"
+#include "surface/uBitmap32.h"
 #include "support/ProjectFixture.h"
 #include "support/TempDir.h"
 

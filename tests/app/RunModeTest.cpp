@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/Errors.h"
+#include "base/uErrors.h"
 
 namespace lumora {
 namespace {

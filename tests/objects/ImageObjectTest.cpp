@@ -13,8 +13,8 @@
 
 #include "objects/uImageObjects.h"
 #include "platform/Platform.h"
-#include "render/uBitmap32.h"
-#include "render/uCodecs.h"
+#include "surface/uBitmap32.h"
+#include "surface/uCodecs.h"
 #include "support/FakeTicks.h"
 #include "support/TempDir.h"
 

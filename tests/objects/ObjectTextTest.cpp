@@ -8,7 +8,7 @@
 
 #include "objects/uImageObjects.h"
 #include "objects/uObject.h"
-#include "project/uIniText.h"
+#include "base/uIniText.h"
 #include "support/FakeTicks.h"
 
 namespace lumora {

@@ -1,4 +1,5 @@
 // The platform seam: time, files and folders, the instance guard.
+#include "base/uTicks.h"
 #include "platform/Platform.h"
 
 #include <gtest/gtest.h>

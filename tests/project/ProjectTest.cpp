@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/Errors.h"
+#include "base/uErrors.h"
 #include "project/uFileIO.h"
 #include "support/ProjectFixture.h"
 #include "support/TempDir.h"

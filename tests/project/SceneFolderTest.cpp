@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "PackageWriter.h"
-#include "platform/Errors.h"
-#include "project/uIniText.h"
+#include "base/uErrors.h"
+#include "base/uIniText.h"
 #include "support/TempDir.h"
 
 namespace lumora {

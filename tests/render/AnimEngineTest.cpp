@@ -10,7 +10,7 @@
 
 #include "project/uFileIO.h"
 #include "project/uVXProject.h"
-#include "render/uCodecs.h"
+#include "surface/uCodecs.h"
 #include "support/FakeTicks.h"
 #include "support/TempDir.h"
 #include "weather/uRain.h"

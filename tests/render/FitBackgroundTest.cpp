@@ -7,8 +7,8 @@
 
 #include "project/uFileIO.h"
 #include "project/uVXProject.h"
-#include "render/uBitmap.h"
-#include "render/uBitmap32.h"
+#include "surface/uBitmap.h"
+#include "surface/uBitmap32.h"
 
 namespace lumora {
 namespace {

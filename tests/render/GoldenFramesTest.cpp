@@ -18,9 +18,9 @@
 #include "Commands.h"
 #include "ProjectWriter.h"
 #include "SceneFolderWriter.h"
-#include "render/uBitmap.h"
-#include "render/uBitmap32.h"
-#include "render/uCodecs.h"
+#include "surface/uBitmap.h"
+#include "surface/uBitmap32.h"
+#include "surface/uCodecs.h"
 #include "support/PngReader.h"
 #include "support/TempDir.h"
 

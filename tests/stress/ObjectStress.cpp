@@ -13,11 +13,12 @@
 #include <string>
 
 #include "ProjectWriter.h"
+#include "base/uTicks.h"
 #include "platform/Platform.h"
 #include "project/uVXProject.h"
 #include "render/uAnimEngine.h"
-#include "render/uBitmap32.h"
-#include "render/uCodecs.h"
+#include "surface/uBitmap32.h"
+#include "surface/uCodecs.h"
 
 namespace {
 
@@ -99,7 +100,7 @@ int RestartProbe(const std::filesystem::path& folder, const std::string& backgro
 
 int main(int argc, char** argv) {
   const int seconds = argc > 1 ? std::atoi(argv[1]) : 15;
-  const auto folder = std::filesystem::path(platform::TempFolder()) / ("lumora-stress-" + std::to_string(platform::GetTickCount()));
+  const auto folder = std::filesystem::path(platform::TempFolder()) / ("lumora-stress-" + std::to_string(GetTickCount()));
   std::filesystem::create_directories(folder);
   std::ofstream(folder / "fast.gif", std::ios::binary) << MovingSquareGif(6, 2);
   std::ofstream(folder / "slow.gif", std::ios::binary) << MovingSquareGif(4, 10);

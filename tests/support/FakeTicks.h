@@ -1,14 +1,14 @@
 // A tick source the test moves by hand, installed for the lifetime of the object.
 #pragma once
 
-#include "platform/Platform.h"
+#include "base/uTicks.h"
 
 namespace lumora::testing {
 
-class FakeTicks : public platform::TickSource {
+class FakeTicks : public TickSource {
  public:
-  explicit FakeTicks(uint32_t start = 1000) : now_(start) { previous_ = platform::SetTickSource(this); }
-  ~FakeTicks() override { platform::SetTickSource(previous_); }
+  explicit FakeTicks(uint32_t start = 1000) : now_(start) { previous_ = SetTickSource(this); }
+  ~FakeTicks() override { SetTickSource(previous_); }
   FakeTicks(const FakeTicks&) = delete;
   FakeTicks& operator=(const FakeTicks&) = delete;
 
@@ -17,7 +17,7 @@ class FakeTicks : public platform::TickSource {
 
  private:
   uint32_t now_;
-  platform::TickSource* previous_;
+  TickSource* previous_;
 };
 
 }  // namespace lumora::testing

@@ -13,12 +13,12 @@
 
 #include "Commands.h"
 #include "objects/uImageObjects.h"
-#include "platform/Paths.h"
+#include "base/uPathText.h"
 #include "project/uFileIO.h"
-#include "project/uIniText.h"
+#include "base/uIniText.h"
 #include "project/uVXProject.h"
-#include "render/uBitmap32.h"
-#include "render/uCodecs.h"
+#include "surface/uBitmap32.h"
+#include "surface/uCodecs.h"
 #include "support/PngReader.h"
 #include "support/TempDir.h"
 

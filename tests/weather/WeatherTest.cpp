@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "platform/Random.h"
-#include "render/uBitmap32.h"
+#include "base/uRandom.h"
+#include "surface/uBitmap32.h"
 #include "weather/uRain.h"
 #include "weather/uSnow.h"
 

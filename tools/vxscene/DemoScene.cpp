@@ -25,12 +25,11 @@
 #include "Commands.h"
 #include "ProjectWriter.h"
 #include "SceneFolderWriter.h"
-#include "platform/Platform.h"
 #include "project/uFileIO.h"
-#include "render/uBitmap.h"
-#include "render/uBitmap32.h"
-#include "render/uCodecs.h"
-#include "render/uPolygon32.h"
+#include "surface/uBitmap.h"
+#include "surface/uBitmap32.h"
+#include "surface/uCodecs.h"
+#include "surface/uPolygon32.h"
 
 namespace lumora::tools {
 namespace {

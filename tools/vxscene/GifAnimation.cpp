@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "SceneFolderWriter.h"
-#include "render/uBitmap32.h"
+#include "surface/uBitmap32.h"
 
 namespace lumora::tools {
 

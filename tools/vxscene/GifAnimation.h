@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "render/uCodecs.h"
+#include "surface/uCodecs.h"
 
 namespace lumora {
 class TBitmap32;

@@ -15,7 +15,7 @@
 #include "objects/uGifPlayer.h"
 #include "objects/uImageObjects.h"
 #include "platform/Platform.h"
-#include "render/uCodecs.h"
+#include "surface/uCodecs.h"
 
 namespace lumora::tools {
 namespace {

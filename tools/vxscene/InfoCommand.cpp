@@ -5,14 +5,15 @@
 
 #include "Commands.h"
 #include "Json.h"
+#include "base/uTicks.h"
 #include "objects/uImageObjects.h"
-#include "platform/Errors.h"
+#include "base/uErrors.h"
 #include "platform/Platform.h"
 #include "project/uFileIO.h"
-#include "project/uIniText.h"
+#include "base/uIniText.h"
 #include "project/uProjectExtractor.h"
 #include "project/uSceneFolder.h"
-#include "project/uTextFile.h"
+#include "platform/uTextFile.h"
 #include "project/uVXProject.h"
 
 namespace lumora::tools {
@@ -27,7 +28,7 @@ struct TPackageInfo {
 class ScratchFolder {
  public:
   ScratchFolder() {
-    folder_ = platform::TempFolder() + "vxscene-info-" + std::to_string(platform::GetTickCount());
+    folder_ = platform::TempFolder() + "vxscene-info-" + std::to_string(GetTickCount());
     for (int attempt = 0; !platform::CreateFolder(folder_); ++attempt) {
       if (attempt > 100) throw EInOutError("cannot create a temporary folder in " + platform::TempFolder());
       folder_ += "x";

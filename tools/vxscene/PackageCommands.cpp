@@ -6,12 +6,12 @@
 
 #include "Commands.h"
 #include "PackageWriter.h"
-#include "platform/Paths.h"
+#include "base/uPathText.h"
 #include "platform/Platform.h"
-#include "project/uIniText.h"
+#include "base/uIniText.h"
 #include "project/uProjectExtractor.h"
 #include "project/uSceneFolder.h"
-#include "project/uTextFile.h"
+#include "platform/uTextFile.h"
 
 namespace lumora::tools {
 namespace {

@@ -12,16 +12,17 @@
 #include "GifAnimation.h"
 #include "Json.h"
 #include "SceneFolderWriter.h"
+#include "base/uTicks.h"
 #include "objects/uAnimObjects.h"
 #include "objects/uImageObjects.h"
-#include "platform/Paths.h"
+#include "base/uPathText.h"
 #include "platform/Platform.h"
-#include "platform/Random.h"
+#include "base/uRandom.h"
 #include "project/uProjectExtractor.h"
 #include "project/uSceneFolder.h"
 #include "project/uVXProject.h"
 #include "render/uAnimEngine.h"
-#include "render/uCodecs.h"
+#include "surface/uCodecs.h"
 #include "render/uFitBackground.h"
 
 namespace lumora::tools {
@@ -29,15 +30,15 @@ namespace {
 
 constexpr uint32_t kStartTick = 100000;
 
-class SimulatedTicks : public platform::TickSource {
+class SimulatedTicks : public TickSource {
  public:
-  SimulatedTicks() { previous_ = platform::SetTickSource(this); }
-  ~SimulatedTicks() override { platform::SetTickSource(previous_); }
+  SimulatedTicks() { previous_ = SetTickSource(this); }
+  ~SimulatedTicks() override { SetTickSource(previous_); }
   uint32_t Now() override { return now; }
   uint32_t now = kStartTick;
 
  private:
-  platform::TickSource* previous_;
+  TickSource* previous_;
 };
 
 
@@ -158,7 +159,7 @@ int RunRender(const Arguments& args) {
   // The clock starts at --time and runs with the simulated clock.
   engine.Clock().TimeSource = [&ticks, startTime] {
     const int64_t seconds = startTime.Hour * 3600 + startTime.Minute * 60 + startTime.Second +
-                            platform::TicksBetween(kStartTick, ticks.now) / 1000;
+                            TicksBetween(kStartTick, ticks.now) / 1000;
     return platform::TTimeOfDay{static_cast<int>(seconds / 3600 % 24), static_cast<int>(seconds / 60 % 60),
                                 static_cast<int>(seconds % 60)};
   };
@@ -173,7 +174,7 @@ int RunRender(const Arguments& args) {
   uint32_t objectClock = ticks.now;  // the objects' workers step every 5 ms of simulated time
   for (int32_t i = 1; i <= frames; ++i) {
     const uint32_t frameTick = ticks.now + static_cast<uint32_t>(frameMs);
-    while (platform::TicksBetween(objectClock, frameTick) >= kObjectStepMs) {
+    while (TicksBetween(objectClock, frameTick) >= kObjectStepMs) {
       objectClock += kObjectStepMs;
       ticks.now = objectClock;
       StepObjects(project.Objects, objectClock);

@@ -6,9 +6,8 @@
 #include "Commands.h"
 #include "ProjectWriter.h"
 #include "SceneFolderWriter.h"
-#include "platform/Platform.h"
-#include "render/uBitmap32.h"
-#include "render/uCodecs.h"
+#include "surface/uBitmap32.h"
+#include "surface/uCodecs.h"
 
 namespace lumora::tools {
 namespace {

@@ -12,18 +12,11 @@
 #include <iterator>
 #include <thread>
 
-#include "platform/Errors.h"
-#include "platform/Paths.h"
+#include "base/uErrors.h"
+#include "base/uPathText.h"
 #include "platform/Platform.h"
 
 namespace lumora::platform {
-
-uint32_t SystemTickCount() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  uint64_t ms = static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
-  return static_cast<uint32_t>(ms);
-}
 
 void Sleep(uint32_t milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 

@@ -3,13 +3,11 @@
 
 #include <cstring>
 
-#include "platform/Errors.h"
-#include "platform/Paths.h"
+#include "base/uErrors.h"
+#include "base/uPathText.h"
 #include "platform/Platform.h"
 
 namespace lumora::platform {
-
-uint32_t SystemTickCount() { return ::GetTickCount(); }
 
 void Sleep(uint32_t milliseconds) { ::Sleep(milliseconds); }
 

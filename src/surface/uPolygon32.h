@@ -1,0 +1,35 @@
+// Polygon filling with 8 x 8 anti-aliasing (the clock's hands).
+//
+// Points are 16.16 fixed point. A new polygon has one empty contour, is closed and fills by the
+// even-odd rule. With anti-aliasing each point becomes 1/8-pixel units ((v + 2047) >> 13), the
+// polygon is scanned on 8 sub-scanlines per pixel row, and each pixel's coverage of its 64
+// sub-samples becomes a weight 0..255 for BlendColorWeighted. Without anti-aliasing whole pixels
+// are scanned and blended with BlendColor. Contours with fewer than 3 points are ignored.
+#pragma once
+
+#include <vector>
+
+#include "surface/uBitmap32.h"
+
+namespace lumora {
+
+class TPolygon32 {
+ public:
+  TPolygon32() : contours_(1) {}
+
+  void Add(TFixedPoint point) { contours_.back().push_back(point); }
+  void NewLine() { contours_.emplace_back(); }
+  void Clear() { contours_.assign(1, {}); }
+  const std::vector<std::vector<TFixedPoint>>& Contours() const { return contours_; }
+
+  // Fills onto `surface`, limited to its clip rectangle.
+  void Draw(TBitmap32& surface, TColor32 color) const;
+
+  bool Antialiased = false;
+  bool Closed = true;
+
+ private:
+  std::vector<std::vector<TFixedPoint>> contours_;
+};
+
+}  // namespace lumora
