@@ -127,7 +127,7 @@ void WorkersAndPlayers(benchmark::State& state) {
     const double cpuBefore = CpuSeconds();
     const auto start = std::chrono::steady_clock::now();
     while (std::chrono::steady_clock::now() - start < std::chrono::seconds(2)) {
-      PaintQueue().Drain();
+      engine.Paintings().Drain();
       platform::Sleep(10);
     }
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   lumora::TGif gif(std::move(image));
   const int frames = static_cast<int>(gif.Image.Frames.size());
-  lumora::TGifPlayer* player = gif.Start(target, lumora::Rect(0, 0, target.Width(), target.Height()), speed, false);
+  lumora::TGifPlayer* player = gif.Start(target, lumora::Rect(0, 0, target.Width(), target.Height()), speed, nullptr);
   if (player != nullptr) {
     int paintings = 0;
     int64_t last = -1;

@@ -1,8 +1,8 @@
 // The object list (see uAnimObjects.h).
 #include "objects/uAnimObjects.h"
 
-#include "objects/uImageObjects.h"
 #include "base/uIniText.h"
+#include "objects/uImageObjects.h"
 
 namespace lumora {
 
@@ -12,7 +12,10 @@ void TAnimObjects::Add(std::unique_ptr<TAnimObject> object) {
 }
 
 void TAnimObjects::Clear() {
-  for (auto& item : items_) item.reset();
+  for (auto& item : items_) {
+    item->EndWorker();  // before the object's own parts go
+    item.reset();
+  }
   items_.clear();
 }
 

@@ -32,7 +32,8 @@ class TAnimObjects {
   // loaded here.
   void LoadFromText(const std::string& text);
 
-  // False: objects made from now on run no threads (the deterministic renderer steps them).
+  // False: objects made from now on run no threads when started (the deterministic renderer
+  // steps them).
   bool Threaded = true;
 
  private:

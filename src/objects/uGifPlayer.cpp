@@ -37,39 +37,35 @@ void PaintGifFrame(const TGifImage& gif, int index, TBitmap32& target, const TRe
 
 TGif::~TGif() { StopAll(); }
 
-TGifPlayer* TGif::Start(TBitmap32& target, const TRect& rect, int32_t speed, bool threaded) {
+TGifPlayer* TGif::Start(TBitmap32& target, const TRect& rect, int32_t speed, TPaintQueue* paintings) {
   if (Image.Frames.empty() || rect.IsEmpty()) return nullptr;
   if (Image.Frames.size() == 1) {
     PaintGifFrame(Image, 0, target, rect, true);
     return nullptr;
   }
-  auto player = std::make_unique<TGifPlayer>(Image, target, rect, speed);
+  auto player = std::make_unique<TGifPlayer>(Image, target, rect, speed, paintings);
   TGifPlayer* started = player.get();
-  // The thread runs before the player is listed, so that a stop-all never meets a threaded
-  // player without its thread (which it would take for a driven one).
-  if (threaded) started->Run();
-  {
-    std::lock_guard<std::mutex> hold(lock_);
-    players_.push_back(std::move(player));
-  }
+  std::lock_guard<std::mutex> hold(lock_);
+  if (paintings != nullptr) paintings_ = paintings;
+  players_.push_back(std::move(player));
   return started;
 }
 
 void TGif::StopAll() {
   std::vector<std::unique_ptr<TGifPlayer>> stopping;
+  TPaintQueue* paintings = nullptr;
   {
     std::lock_guard<std::mutex> hold(lock_);
     stopping.swap(players_);
+    paintings = paintings_;
   }
+  if (stopping.empty()) return;
   for (auto& player : stopping) player->RequestStop();
-  PaintQueue().WakeSubmitters();
-  const bool drawingThread = PaintQueue().OnDrawingThread();
-  for (auto& player : stopping) {
-    while (!player->Ended()) {
-      // The drawing thread carries out what the players hand over, so that they can finish.
-      if (drawingThread) PaintQueue().Drain();
-      std::this_thread::yield();
-    }
+  if (paintings != nullptr) {
+    paintings->Wake();  // a painting still waiting is withdrawn at once
+    paintings->WaitUntil([&stopping] {
+      return std::all_of(stopping.begin(), stopping.end(), [](const auto& player) { return player->Ended(); });
+    });
   }
   stopping.clear();  // joins the ended threads
 }
@@ -81,12 +77,13 @@ bool TGif::HasPlayers() const {
 
 // ---- The player ----
 
-TGifPlayer::TGifPlayer(const TGifImage& gif, TBitmap32& target, const TRect& rect, int32_t speed)
+TGifPlayer::TGifPlayer(const TGifImage& gif, TBitmap32& target, const TRect& rect, int32_t speed, TPaintQueue* paintings)
     : gif_(gif),
       target_(target),
       rect_(Rect(std::max(rect.Left, 0), std::max(rect.Top, 0), std::min(rect.Right, target.Width()),
                  std::min(rect.Bottom, target.Height()))),
-      speed_(speed) {
+      speed_(speed),
+      paintings_(paintings) {
   background_.SetSize(rect_.Width(), rect_.Height());
   // A plain copy: the target's own draw mode (an object's picture leaves its key colour out)
   // must not decide what the background holds.
@@ -112,7 +109,7 @@ void TGifPlayer::RequestStop() {
 }
 
 void TGifPlayer::Run() {
-  if (!stop_ && !thread_.joinable()) thread_ = std::thread([this] { ThreadMain(); });
+  if (paintings_ != nullptr && !stop_ && !thread_.joinable()) thread_ = std::thread([this] { ThreadMain(); });
 }
 
 double TGifPlayer::WaitMilliseconds(double lag) const { return (delay_ * 12 - lag / 2) * 100 / speed_; }
@@ -193,7 +190,7 @@ void TGifPlayer::ThreadMain() {
   uint32_t plannedEnd = started;  // the first wait counts lag from the start
   const std::function<void()> paint = [this] { PaintCurrent(); };
   const std::function<bool()> stopped = [this] { return stop_.load(); };
-  bool go = PaintQueue().Submit(paint, stopped);
+  bool go = paintings_->Submit(paint, stopped);
   if (go && OnPaint) OnPaint(current_, 0);
   while (go && PlanNext()) {
     std::unique_lock<std::mutex> hold(waitLock_);
@@ -209,10 +206,11 @@ void TGifPlayer::ThreadMain() {
     if (stop_) break;
     hold.unlock();
     plannedEnd = now + static_cast<uint32_t>(std::max<int64_t>(wait, 0));
-    go = PaintQueue().Submit(paint, stopped);
+    go = paintings_->Submit(paint, stopped);
     if (go && OnPaint) OnPaint(current_, static_cast<int64_t>(TicksBetween(started, GetTickCount())));
   }
   ended_ = true;
+  paintings_->Wake();  // a stop waits on the queue for this
 }
 
 }  // namespace lumora

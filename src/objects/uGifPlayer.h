@@ -2,8 +2,8 @@
 // each with its transparency and disposal, and follows the GIF's loop count.
 //
 // A threaded player waits on its own thread and hands every painting to the drawing thread
-// (uPaintQueue.h); a driven player has no thread and is advanced on a simulated clock by its
-// owner, without lag, so that its paintings are the same on every run.
+// through a paint queue (uPaintQueue.h); a driven player has no thread and is advanced on a
+// simulated clock by its owner, without lag, so that its paintings are the same on every run.
 //
 // Timing: each frame stays for its delay d at 12 ms per hundredth, scaled by 100 / speed; a
 // delay of 0 or a missing control block counts as 10, a delay below 3 as 3. The threaded player
@@ -25,6 +25,7 @@
 namespace lumora {
 
 class TGifPlayer;
+class TPaintQueue;
 
 // A decoded GIF together with the players that play it, so that all can be stopped at once.
 class TGif {
@@ -37,8 +38,9 @@ class TGif {
 
   // Plays the GIF into `rect` of `target` at `speed` percent. No frame or an empty rectangle:
   // nothing. One frame: painted at once on this thread, no player. Otherwise a player is added
-  // and returned: threaded, or driven by AdvanceTo when `threaded` is false.
-  TGifPlayer* Start(TBitmap32& target, const TRect& rect, int32_t speed, bool threaded);
+  // and returned: with `paintings` a threaded one, whose thread starts with its Run; without,
+  // a driven one for AdvanceTo. Every player of one GIF uses the same queue.
+  TGifPlayer* Start(TBitmap32& target, const TRect& rect, int32_t speed, TPaintQueue* paintings);
   // Stops every player and waits until all have ended. On the drawing thread it keeps carrying
   // out the paintings the players hand over while it waits; elsewhere it only waits.
   void StopAll();
@@ -49,6 +51,7 @@ class TGif {
  private:
   mutable std::mutex lock_;
   std::vector<std::unique_ptr<TGifPlayer>> players_;
+  TPaintQueue* paintings_ = nullptr;  // of the threaded players
 };
 
 // Paints one frame onto `target` at its place in the logical screen (whose origin is the
@@ -58,13 +61,15 @@ void PaintGifFrame(const TGifImage& gif, int frame, TBitmap32& target, const TRe
 
 class TGifPlayer {
  public:
-  TGifPlayer(const TGifImage& gif, TBitmap32& target, const TRect& rect, int32_t speed);
+  // Without `paintings` the player is driven; with, it is threaded and hands its paintings over.
+  TGifPlayer(const TGifImage& gif, TBitmap32& target, const TRect& rect, int32_t speed, TPaintQueue* paintings);
   ~TGifPlayer();
   TGifPlayer(const TGifPlayer&) = delete;
   TGifPlayer& operator=(const TGifPlayer&) = delete;
 
   // Threaded mode: starts the player's thread (not again, and not after a stop).
   void Run();
+  bool Threaded() const { return paintings_ != nullptr; }
   // Sets the stop flag and wakes the player; it paints nothing more and ends.
   void RequestStop();
   bool Ended() const { return ended_.load(); }
@@ -94,6 +99,7 @@ class TGifPlayer {
   TBitmap32& target_;
   TRect rect_;
   int32_t speed_;
+  TPaintQueue* paintings_;
 
   TBitmap32 background_;   // the target rectangle as it was at the start
   TBitmap32 composition_;  // what the next frame is composed on

@@ -56,7 +56,7 @@ uint8_t OpacityToAlpha(int32_t opacity) {
 
 TAnimImgObject::TAnimImgObject() = default;
 
-TAnimImgObject::~TAnimImgObject() { EndWorker(); }
+TAnimImgObject::~TAnimImgObject() = default;
 
 void TAnimImgObject::CombinePixel(TColor32 f, TColor32& b, TColor32 m) const {
   if (transparencyApplies_ && f == KeyColor) return;
@@ -118,10 +118,7 @@ TGifObject::TGifObject() : Gif(std::make_unique<TGif>()) {
   FrameBitmap = NewPicture(TStretchFilter::sfNearest);
 }
 
-TGifObject::~TGifObject() {
-  EndWorker();
-  StopPlayback();
-}
+TGifObject::~TGifObject() { StopPlayback(); }
 
 int32_t TGifObject::PlaybackSpeed(int32_t animSpeed) {
   const int64_t percent = animSpeed <= 10 ? int64_t{animSpeed} * 10 : int64_t{animSpeed} * 50 - 400;
@@ -216,16 +213,16 @@ bool TGifObject::PrepareGif(const std::string& path) {
 void TGifObject::StartPlayer(bool firstFrame) {
   playerStart_ = GetTickCount();
   const TRect whole = Rect(0, 0, FrameBitmap->Width(), FrameBitmap->Height());
-  player_ = Gif->Start(*FrameBitmap, whole, PlaybackSpeed(AnimSpeed), false);
+  player_ = Gif->Start(*FrameBitmap, whole, PlaybackSpeed(AnimSpeed), Threaded ? Paintings : nullptr);
   if (firstFrame && !Gif->Image.Frames.empty() && !FrameBitmap->Empty()) {
     PaintGifFrame(Gif->Image, 0, *FrameBitmap, whole, Transparent);
   }
-  if (player_ != nullptr && Threaded) player_->Run();
+  if (player_ != nullptr) player_->Run();
   Playing = true;
 }
 
 void TGifObject::AdvancePlayback(uint32_t now) {
-  if (player_ != nullptr && !Threaded) player_->AdvanceTo(TicksBetween(playerStart_, now));
+  if (player_ != nullptr && !player_->Threaded()) player_->AdvanceTo(TicksBetween(playerStart_, now));
 }
 
 void TGifObject::Reset() {
@@ -250,7 +247,7 @@ TImgObject::TImgObject() {
   FrameBitmap = NewPicture(TStretchFilter::sfDraft);
 }
 
-TImgObject::~TImgObject() { EndWorker(); }
+TImgObject::~TImgObject() = default;
 
 void TImgObject::LoadFromText(const std::string& text) {
   ReadPictureKeys(text, 1);

@@ -22,6 +22,7 @@ namespace lumora {
 
 class TGif;
 class TGifPlayer;
+class TPaintQueue;
 struct TGifColor;
 
 // The first index of `table` whose colour, as a Windows colour value $00BBGGRR, equals `color`;
@@ -93,6 +94,9 @@ class TGifObject : public TAnimImgObject {
   TGifPlayer* Player() const { return player_; }
 
   std::unique_ptr<TGif> Gif;
+  // Where a threaded player hands its paintings (the engine's queue). Without one, or when the
+  // object is not Threaded, the player is driven by AdvancePlayback.
+  TPaintQueue* Paintings = nullptr;
   int32_t AnimSpeed = 0;
   bool Playing = false;
   bool RefreshFrame = false;

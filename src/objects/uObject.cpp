@@ -21,7 +21,7 @@ uint8_t Low8(int32_t value) { return static_cast<uint8_t>(value & 0xFF); }
 
 }  // namespace
 
-TAnimObject::TAnimObject() : Worker(std::make_unique<TObjectThread>(*this)) { RandomizeFromClock(); }
+TAnimObject::TAnimObject() { RandomizeFromClock(); }
 
 TAnimObject::~TAnimObject() { EndWorker(); }
 
@@ -114,6 +114,7 @@ void TAnimObject::Start() {
   Stop();
   Reset();
   if (Threaded) {
+    if (!Worker) Worker = std::make_unique<TObjectThread>(*this);
     Worker->Resume();
     Running = true;
   }

@@ -5,7 +5,8 @@
 // the motion state and the display state; `TAnimImgObject` adds the picture, and `TGifObject`
 // and `TImgObject` load an animated GIF or a still picture into it (uImageObjects.h).
 //
-// Threads: each object has a worker that calls Step every 5 ms. The drawing thread reads the
+// Threads: a started object has a worker that calls Step every 5 ms; an object that is only
+// loaded, to be looked at, runs no thread. The drawing thread reads the
 // position, Shown, Mirrored, the picture size and the scale while the worker writes them, so
 // those are atomics (a torn double would be a wrong position). Everything else is written only
 // while the worker is parked or by the worker itself.
@@ -39,8 +40,13 @@ class TAnimObject {
   // Reads the common keys of section "Obj<Index>" of the whole object text.
   virtual void LoadCommonFromText(const std::string& text);
 
-  // Stop, Reset, then the worker runs (unless the object is not Threaded).
+  // Stop, Reset, then the worker runs (unless the object is not Threaded); the first Start of a
+  // Threaded object makes its worker.
   void Start();
+  // Ends the worker for good. Whoever owns a started object calls it before destroying it, so
+  // that no step runs while the object's own parts are taken down; TAnimObjects does it for
+  // its objects. The destructor calls it too, as a last resort for plain objects.
+  void EndWorker();
   // One step of the display cycle and the motion (the worker's work).
   void Step();
   // Frame-pixel position of the picture's top-left corner.
@@ -120,8 +126,6 @@ class TAnimObject {
   bool Threaded = true;
 
  protected:
-  // Ends the worker for good (destructors call it before releasing what a step may touch).
-  void EndWorker();
   // The section this object reads and writes.
   std::string SectionName() const { return "Obj" + std::to_string(Index); }
 

@@ -6,12 +6,6 @@
 
 namespace lumora {
 
-namespace {
-TPaintQueue g_paintQueue;
-}
-
-TPaintQueue& PaintQueue() { return g_paintQueue; }
-
 bool TPaintQueue::Submit(const std::function<void()>& paint, const std::function<bool()>& cancelled) {
   std::unique_lock<std::mutex> hold(lock_);
   const uint64_t id = nextId_++;
@@ -28,14 +22,12 @@ bool TPaintQueue::Submit(const std::function<void()>& paint, const std::function
   }
 }
 
-void TPaintQueue::WakeSubmitters() {
+void TPaintQueue::Wake() {
   std::lock_guard<std::mutex> hold(lock_);
   changed_.notify_all();
 }
 
-void TPaintQueue::Drain() {
-  std::unique_lock<std::mutex> hold(lock_);
-  drawingThread_ = std::this_thread::get_id();
+void TPaintQueue::RunPending(std::unique_lock<std::mutex>& hold) {
   while (!pending_.empty()) {
     const TItem item = pending_.front();
     pending_.pop_front();
@@ -52,9 +44,20 @@ void TPaintQueue::Drain() {
   }
 }
 
-bool TPaintQueue::OnDrawingThread() const {
-  std::lock_guard<std::mutex> hold(lock_);
-  return drawingThread_ == std::this_thread::get_id();
+void TPaintQueue::Drain() {
+  std::unique_lock<std::mutex> hold(lock_);
+  drawingThread_ = std::this_thread::get_id();
+  RunPending(hold);
+}
+
+void TPaintQueue::WaitUntil(const std::function<bool()>& done) {
+  std::unique_lock<std::mutex> hold(lock_);
+  const bool drawing = drawingThread_ == std::this_thread::get_id();
+  for (;;) {
+    if (drawing) RunPending(hold);
+    if (done()) return;
+    changed_.wait(hold);
+  }
 }
 
 }  // namespace lumora

@@ -4,7 +4,7 @@
 // the drawing thread has carried it out between two frames, so a picture is never painted
 // while the engine draws it. A player that is told to stop withdraws its painting if the
 // drawing thread has not started it, so a stop never waits on a drawing thread that is busy
-// waiting for something else.
+// waiting for something else. The engine owns one queue and hands it to its objects' players.
 #pragma once
 
 #include <condition_variable>
@@ -21,29 +21,30 @@ class TPaintQueue {
   // Runs `paint` on the drawing thread and returns when it is done: true. Returns false without
   // running it when `cancelled()` becomes true first (checked whenever the queue is woken).
   bool Submit(const std::function<void()>& paint, const std::function<bool()>& cancelled);
-  // Wakes submitters so that they look at their cancel condition again.
-  void WakeSubmitters();
+  // Wakes everyone waiting on the queue, so that submitters look at their cancel condition and
+  // WaitUntil at its condition again.
+  void Wake();
   // Carries out every painting submitted so far (the drawing thread, between frames). Records
   // the calling thread as the drawing thread.
   void Drain();
-  // True on the thread that last drained the queue.
-  bool OnDrawingThread() const;
+  // Returns once `done()` holds, looked at whenever the queue is woken. On the drawing thread
+  // it carries out the paintings that arrive meanwhile, so that their players can finish.
+  void WaitUntil(const std::function<bool()>& done);
 
  private:
   struct TItem {
     uint64_t id;
     const std::function<void()>* paint;
   };
+  // Runs the pending paintings; `hold` is released while each one runs.
+  void RunPending(std::unique_lock<std::mutex>& hold);
 
-  mutable std::mutex lock_;
+  std::mutex lock_;
   std::condition_variable changed_;
   std::deque<TItem> pending_;
   uint64_t nextId_ = 1;
   uint64_t running_ = 0;  // the id being painted, 0 when none
   std::thread::id drawingThread_;
 };
-
-// The program's one queue; the engine drains it every frame.
-TPaintQueue& PaintQueue();
 
 }  // namespace lumora

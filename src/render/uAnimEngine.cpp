@@ -7,11 +7,10 @@
 #include <limits>
 #include <numbers>
 
+#include "base/uRandom.h"
 #include "base/uTicks.h"
 #include "objects/uAnimObjects.h"
 #include "objects/uImageObjects.h"
-#include "objects/uPaintQueue.h"
-#include "base/uRandom.h"
 #include "project/uFileIO.h"
 #include "project/uVXProject.h"
 #include "weather/uRain.h"
@@ -44,7 +43,16 @@ TAnimEngine::TAnimEngine() {
   for (size_t i = 0; i < cosTable_.size(); ++i) cosTable_[i] = std::cos(static_cast<double>(i) * std::numbers::pi / 180);
 }
 
-TAnimEngine::~TAnimEngine() = default;
+TAnimEngine::~TAnimEngine() {
+  // The GIF players hand their paintings to this engine's queue, so they stop before it goes;
+  // the objects themselves end when the project releases its list.
+  if (!HasObjects()) return;
+  for (int i = 0; i < objects_->Count(); ++i) {
+    TAnimObject& object = objects_->Items(i);
+    object.Stop();
+    if (auto* gif = dynamic_cast<TGifObject*>(&object)) gif->Paintings = nullptr;
+  }
+}
 
 void TAnimEngine::SetProject(TProject& project) {
   project_ = &project;
@@ -182,7 +190,7 @@ void TAnimEngine::FillJitter() {
 // edge never smears land into the water.
 void TAnimEngine::StepFrame() {
   // Between two frames: the GIF paintings the players have handed over.
-  PaintQueue().Drain();
+  paintings_.Drain();
   const uint32_t now = GetTickCount();
   const uint32_t dt = TicksBetween(lastTick_, now);
   lastTick_ = now;
@@ -408,6 +416,7 @@ void TAnimEngine::StartObjects() {
     object.FrameRect = Rect(0, 0, width_, height_);
     object.DesignWidth = project_->Width;
     object.DesignHeight = project_->Height;
+    if (auto* gif = dynamic_cast<TGifObject*>(&object)) gif->Paintings = &paintings_;
     object.Start();
   }
 }

@@ -16,6 +16,7 @@
 
 #include "surface/uBitmap.h"
 #include "surface/uBitmap32.h"
+#include "objects/uPaintQueue.h"
 #include "render/uClock.h"
 
 namespace lumora {
@@ -62,6 +63,8 @@ class TAnimEngine {
   const TRain* Rain() const { return rain_.get(); }
   const TBitmap32& WaterSurface() const { return water_; }
   const TBitmap32& OutputSurface() const { return output_; }
+  // The paintings the GIF players hand over; StepFrame carries them out.
+  TPaintQueue& Paintings() { return paintings_; }
 
  private:
   // A run of pixels of one region within a row: [Left, Right).
@@ -133,6 +136,7 @@ class TAnimEngine {
   std::array<double, 361> cosTable_{};
 
   TBitmap32 output_;
+  TPaintQueue paintings_;  // the GIF players' paintings, carried out between frames
   TClock clock_;
   bool weatherOn_ = false;
   std::unique_ptr<TSnow> snow_;

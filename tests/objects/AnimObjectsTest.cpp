@@ -1,6 +1,7 @@
 // The object list built from the object text, and the object workers: start, pause, restart
 // and taking a running object down.
 #include <chrono>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -273,6 +274,29 @@ TEST(ObjectThread, DestroyingANeverStartedObjectDoesNotWait) {
   }
   EXPECT_LT(Clock::now() - begin, std::chrono::milliseconds(500));
 }
+
+#if defined(__linux__)
+int ThreadsOfThisProcess() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("Threads:", 0) == 0) return std::stoi(line.substr(8));
+  }
+  return -1;
+}
+
+TEST(ObjectThread, ALoadedListRunsNoThreadUntilItsObjectsStart) {
+  const int before = ThreadsOfThisProcess();
+  TAnimObjects list;
+  list.LoadFromText(Section("Obj0", "GIF", "/nonexistent/a.gif") + Section("Obj1", "IMG", "/nonexistent/b.jpg") +
+                    Section("Obj2", "GIF", "/nonexistent/c.gif") + Section("Obj3", "IMG", "/nonexistent/d.jpg"));
+  ASSERT_EQ(list.Count(), 4);
+  EXPECT_EQ(ThreadsOfThisProcess(), before) << "a project only looked at starts no thread";
+  for (int i = 0; i < list.Count(); ++i) list.Items(i).Start();
+  EXPECT_EQ(ThreadsOfThisProcess(), before + 4);
+  list.Clear();
+  EXPECT_EQ(ThreadsOfThisProcess(), before);
+}
+#endif
 
 TEST(ObjectThread, ReloadingAListOfRunningObjectsEndsTheirWorkers) {
   TAnimObjects list;

@@ -1,13 +1,8 @@
 // The GIF player: frame timing on the driven player's clock, passes and the loop point,
-// composition with transparency and disposal, the threaded player's hand-over to the drawing
-// thread and its stop, a GIF object's load settings, and vxscene's gif-frames command.
-//
-// Pictures are compared as rows of characters (see Picture), so that an expectation reads like
-// the frame drawn on paper.
-#include <array>
+// composition with transparency and disposal, and the threaded player's hand-over to the
+// drawing thread and its stop.
 #include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <future>
 #include <memory>
 #include <mutex>
@@ -18,94 +13,16 @@
 
 #include <gtest/gtest.h>
 
-#include "Commands.h"
 #include "objects/uGifPlayer.h"
-#include "objects/uImageObjects.h"
 #include "objects/uPaintQueue.h"
+#include "support/GifPictures.h"
 #include "surface/uBitmap32.h"
-#include "surface/uCodecs.h"
-#include "support/FakeTicks.h"
-#include "support/PngReader.h"
-#include "support/TempDir.h"
-
 
 namespace lumora {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::TempDir;
-using Rows = std::vector<std::string>;
-
-constexpr TColor32 kKey = 0x00FFFF00;       // the fill a GIF object's bitmaps get
-constexpr TColor32 kOutside = 0xFF123456;   // target pixels outside the GIF's rectangle
-
-// Eight colours, none of them the key colour. Index i shows as the digit i in Picture.
-const std::vector<TGifColor> kPalette = {{0, 0, 0},       {200, 0, 0},     {0, 200, 0},   {0, 0, 200},
-                                         {255, 255, 255}, {128, 128, 128}, {10, 20, 30}, {200, 100, 50}};
-
-// A frame with a control block, its pixels given as rows of palette digits.
-TGifFrame Frame(int32_t left, int32_t top, const Rows& rows, int disposal = 1, uint16_t delay = 10) {
-  TGifFrame frame;
-  frame.Left = left;
-  frame.Top = top;
-  frame.Height = static_cast<int32_t>(rows.size());
-  frame.Width = rows.empty() ? 0 : static_cast<int32_t>(rows[0].size());
-  for (const std::string& row : rows) {
-    for (char c : row) frame.Indices.push_back(static_cast<uint8_t>(c - '0'));
-  }
-  frame.HasControl = true;
-  frame.Control.Disposal = disposal;
-  frame.Control.Delay = delay;
-  return frame;
-}
-
-TGifFrame SeeThrough(TGifFrame frame, uint8_t index) {
-  frame.Control.TransparentFlag = true;
-  frame.Control.TransparentIndex = index;
-  return frame;
-}
-
-TGifFrame Looping(TGifFrame frame, uint16_t count) {
-  frame.HasLoop = true;
-  frame.LoopCount = count;
-  return frame;
-}
-
-TGifImage Gif(int32_t width, int32_t height, std::vector<TGifFrame> frames) {
-  TGifImage gif;
-  gif.Width = width;
-  gif.Height = height;
-  gif.GlobalColors = kPalette;
-  gif.Frames = std::move(frames);
-  return gif;
-}
-
-// What the player writes for palette index i: its colour with alpha 0.
-TColor32 Painted(int index) {
-  const TGifColor& c = kPalette[static_cast<size_t>(index)];
-  return Color32(c.Red, c.Green, c.Blue, 0);
-}
-
-// The picture as rows: '.' the key colour, a digit a palette colour with alpha 0, '#' kOutside,
-// '?' anything else (a palette colour with another alpha among them).
-Rows Picture(const TBitmap32& bitmap) {
-  Rows rows;
-  for (int32_t y = 0; y < bitmap.Height(); ++y) {
-    std::string row;
-    for (int32_t x = 0; x < bitmap.Width(); ++x) {
-      const TColor32 pixel = bitmap.PixelAt(x, y);
-      char shown = '?';
-      if (pixel == kKey) shown = '.';
-      if (pixel == kOutside) shown = '#';
-      for (int i = 0; i < static_cast<int>(kPalette.size()); ++i) {
-        if (pixel == Painted(i)) shown = static_cast<char>('0' + i);
-      }
-      row += shown;
-    }
-    rows.push_back(row);
-  }
-  return rows;
-}
+using namespace testing;
 
 // A GIF played without a thread into rectangle (0, 0, screen) of a target filled with `fill`;
 // a target larger than the screen has kOutside around it. Every painting is recorded.
@@ -118,7 +35,7 @@ class Driven {
     target.SetSize(width + extraWidth, height + extraHeight);
     target.Clear(kOutside);
     target.FillRect(0, 0, width, height, fill);
-    player = gif.Start(target, Rect(0, 0, width, height), speed, false);
+    player = gif.Start(target, Rect(0, 0, width, height), speed, nullptr);
     if (player != nullptr) player->OnPaint = [this](int frame, int64_t time) { paintings.emplace_back(frame, time); };
   }
 
@@ -363,9 +280,9 @@ TEST(GifStart, NoFrameOrEmptyRectangleStartsNothing) {
   target.SetSize(2, 1);
   target.Clear(kKey);
   TGif empty(Gif(2, 1, {}));
-  EXPECT_EQ(empty.Start(target, Rect(0, 0, 2, 1), 100, false), nullptr);
+  EXPECT_EQ(empty.Start(target, Rect(0, 0, 2, 1), 100, nullptr), nullptr);
   TGif two(Gif(2, 1, {Frame(0, 0, {"11"}), Frame(0, 0, {"22"})}));
-  EXPECT_EQ(two.Start(target, Rect(1, 0, 1, 1), 100, false), nullptr);
+  EXPECT_EQ(two.Start(target, Rect(1, 0, 1, 1), 100, nullptr), nullptr);
   EXPECT_FALSE(empty.HasPlayers());
   EXPECT_FALSE(two.HasPlayers());
   EXPECT_EQ(Picture(target), Rows{".."});
@@ -376,7 +293,8 @@ TEST(GifStart, OneFrameIsPaintedOnceWithoutPlayer) {
   target.SetSize(3, 1);
   target.Clear(kKey);
   TGif gif(Gif(3, 1, {Looping(SeeThrough(Frame(0, 0, {"152"}), 5), 0)}));
-  EXPECT_EQ(gif.Start(target, Rect(0, 0, 3, 1), 100, true), nullptr);
+  TPaintQueue paintings;
+  EXPECT_EQ(gif.Start(target, Rect(0, 0, 3, 1), 100, &paintings), nullptr);
   EXPECT_FALSE(gif.HasPlayers());
   EXPECT_EQ(Picture(target), Rows{"1.2"});
 }
@@ -386,10 +304,10 @@ TEST(GifStart, OneFrameIsPaintedOnceWithoutPlayer) {
 // A drawing thread: carries out the handed-over paintings every 2 ms until it is destroyed.
 class DrawingThread {
  public:
-  DrawingThread()
-      : thread_([this] {
+  explicit DrawingThread(TPaintQueue& paintings)
+      : thread_([this, &paintings] {
           while (!done_) {
-            PaintQueue().Drain();
+            paintings.Drain();
             std::this_thread::sleep_for(2ms);
           }
         }) {}
@@ -438,12 +356,14 @@ TEST(GifPlayerThreads, FramesAreCarriedOutByTheDrawingThread) {
   target.Clear(kKey);
   TGif gif(Gif(2, 1, {Looping(Frame(0, 0, {"11"}, 1, 3), 0), Frame(0, 0, {"22"}, 1, 3), Frame(1, 0, {"3"}, 1, 3)}));
   Recorder recorder;
-  TGifPlayer* player = gif.Start(target, Rect(0, 0, 2, 1), 1000, true);
+  TPaintQueue paintings;
+  TGifPlayer* player = gif.Start(target, Rect(0, 0, 2, 1), 1000, &paintings);
   ASSERT_NE(player, nullptr);
-  // Attached before any drawing thread runs: the first painting cannot have happened yet.
+  // Attached before the player runs: the first painting cannot have happened yet.
   recorder.Attach(*player, target);
+  player->Run();
   {
-    DrawingThread drawing;
+    DrawingThread drawing(paintings);
     EXPECT_TRUE(WaitFor([&] { return recorder.Count() >= 8; })) << "paintings: " << recorder.Count();
     gif.StopAll();
   }
@@ -461,12 +381,15 @@ TEST(GifPlayerThreads, NothingIsPaintedUntilTheDrawingThreadDrainsTheQueue) {
   target.SetSize(2, 1);
   target.Clear(kKey);
   TGif gif(Gif(2, 1, {Frame(0, 0, {"11"}, 1, 100), Frame(0, 0, {"22"})}));
-  ASSERT_NE(gif.Start(target, Rect(0, 0, 2, 1), 100, true), nullptr);
+  TPaintQueue paintings;
+  TGifPlayer* player = gif.Start(target, Rect(0, 0, 2, 1), 100, &paintings);
+  ASSERT_NE(player, nullptr);
+  player->Run();
   std::this_thread::sleep_for(50ms);
   EXPECT_EQ(Picture(target), Rows{".."}) << "the player must not paint on its own thread";
   // This thread is the drawing thread from now on.
   EXPECT_TRUE(WaitFor([&] {
-    PaintQueue().Drain();
+    paintings.Drain();
     return Picture(target) == Rows{"11"};
   }));
   gif.StopAll();
@@ -480,10 +403,12 @@ TEST(GifPlayerThreads, StopDuringALongWaitEndsThePlayerAtOnceWithoutPaintingAgai
   // Frame 0 stays 1.2 s.
   TGif gif(Gif(2, 1, {Looping(Frame(0, 0, {"11"}, 1, 100), 0), Frame(0, 0, {"22"})}));
   std::atomic<int> paintings{0};
-  TGifPlayer* player = gif.Start(target, Rect(0, 0, 2, 1), 100, true);
+  TPaintQueue queue;
+  TGifPlayer* player = gif.Start(target, Rect(0, 0, 2, 1), 100, &queue);
   ASSERT_NE(player, nullptr);
   player->OnPaint = [&](int, int64_t) { ++paintings; };
-  DrawingThread drawing;
+  player->Run();
+  DrawingThread drawing(queue);
   ASSERT_TRUE(WaitFor([&] { return paintings.load() == 1; }));
   std::this_thread::sleep_for(100ms);  // well inside the wait
   const auto before = std::chrono::steady_clock::now();
@@ -500,12 +425,13 @@ TEST(GifPlayerThreads, StopAllOnTheDrawingThreadWhileAPaintingWaitsDoesNotDeadlo
   auto done = std::make_shared<std::promise<bool>>();
   std::future<bool> finished = done->get_future();
   std::thread drawing([done] {
-    PaintQueue().Drain();  // makes this the drawing thread
+    TPaintQueue paintings;
+    paintings.Drain();  // makes this the drawing thread
     TBitmap32 target;
     target.SetSize(2, 1);
     target.Clear(kKey);
     TGif gif(Gif(2, 1, {Looping(Frame(0, 0, {"11"}, 1, 3), 0), Frame(0, 0, {"22"}, 1, 3)}));
-    gif.Start(target, Rect(0, 0, 2, 1), 1000, true);
+    gif.Start(target, Rect(0, 0, 2, 1), 1000, &paintings)->Run();
     std::this_thread::sleep_for(50ms);  // the player has handed over frame 0 and waits for it
     gif.StopAll();
     done->set_value(!gif.HasPlayers());
@@ -523,358 +449,16 @@ TEST(GifPlayerThreads, StopAllOnAWorkerReturnsWhileTheDrawingThreadDrains) {
   target.SetSize(2, 1);
   target.Clear(kKey);
   TGif gif(Gif(2, 1, {Looping(Frame(0, 0, {"11"}, 1, 3), 0), Frame(0, 0, {"22"}, 1, 3)}));
-  DrawingThread drawing;
+  TPaintQueue paintings;
+  DrawingThread drawing(paintings);
   for (int round = 0; round < 20; ++round) {
-    ASSERT_NE(gif.Start(target, Rect(0, 0, 2, 1), 1000, true), nullptr);
+    TGifPlayer* player = gif.Start(target, Rect(0, 0, 2, 1), 1000, &paintings);
+    ASSERT_NE(player, nullptr);
+    player->Run();
     std::this_thread::sleep_for(std::chrono::milliseconds(round % 5));
     gif.StopAll();
     EXPECT_FALSE(gif.HasPlayers()) << round;
   }
-}
-
-// ---- A GIF object's load ----
-
-std::string WriteGif(const TempDir& dir, const TGifImage& gif, const std::string& name = "anim.gif") {
-  return dir.Write(name, EncodeGif(gif));
-}
-
-// What an object section without these keys gives (speed 100 %, transparency on), played
-// without threads.
-void SceneDefaults(TGifObject& object) {
-  object.Threaded = false;
-  object.AnimSpeed = 10;
-  object.Transparent = true;
-  object.TransparentType = 0;
-}
-
-TEST(GifObjectLoad, BothBitmapsHaveTheScreenSizeFilledWithTheKeyColour) {
-  TempDir dir;
-  TGifObject object;
-  SceneDefaults(object);
-  object.LoadGif(WriteGif(dir, Gif(3, 2, {Frame(0, 0, {"1"}), Frame(0, 0, {"2"})})));
-  ASSERT_TRUE(object.Playing);
-  EXPECT_EQ(object.KeyColor, kKey);
-  EXPECT_EQ(object.PicWidth.load(), 3);
-  EXPECT_EQ(object.PicHeight.load(), 2);
-  EXPECT_EQ(Picture(*object.FrameBitmap), (Rows{"...", "..."})) << "nothing is painted before the player runs";
-  EXPECT_EQ(Picture(*object.MirrorBitmap), (Rows{"...", "..."}));
-  EXPECT_NE(object.Player(), nullptr);
-}
-
-TEST(GifObjectLoad, PixelsNoFramePaintsKeepTheKeyColourDuringPlayback) {
-  // The object's bitmap draws by its own combine rule; the player must still start from its
-  // key-colour fill, or the unpainted pixels would be drawn on the scene.
-  TempDir dir;
-  TGifObject object;
-  SceneDefaults(object);
-  object.LoadGif(WriteGif(dir, Gif(3, 2, {SeeThrough(Frame(0, 0, {"15"}), 5), Frame(2, 1, {"2"}, 2), Frame(0, 1, {"3"})})));
-  ASSERT_NE(object.Player(), nullptr);
-  object.Player()->AdvanceTo(0);
-  EXPECT_EQ(Picture(*object.FrameBitmap), (Rows{"1..", "..."}));
-  object.Player()->AdvanceTo(120);
-  EXPECT_EQ(Picture(*object.FrameBitmap), (Rows{"1..", "..2"}));
-  object.Player()->AdvanceTo(240);
-  EXPECT_EQ(Picture(*object.FrameBitmap), (Rows{"1..", "3.."}));
-}
-
-TEST(GifObjectLoad, TransparentTypeZeroUsesTheStoredIndexEvenWhenTheFlagWasOff) {
-  TempDir dir;
-  TGifFrame frame = Frame(0, 0, {"13"});
-  frame.Control.TransparentFlag = false;
-  frame.Control.TransparentIndex = 3;
-  const std::string path = WriteGif(dir, Gif(2, 1, {frame, Frame(0, 0, {"22"})}));
-
-  TGifObject object;
-  SceneDefaults(object);
-  object.TransparentType = 0;
-  object.LoadGif(path);
-  ASSERT_EQ(object.Gif->Image.Frames.size(), 2u);
-  EXPECT_TRUE(object.Gif->Image.Frames[0].Control.TransparentFlag);
-  EXPECT_EQ(object.Gif->Image.Frames[0].Control.TransparentIndex, 3);
-  object.Player()->AdvanceTo(0);
-  EXPECT_EQ(Picture(*object.FrameBitmap), Rows{"1."});
-}
-
-TEST(GifObjectLoad, TransparentOffPaintsEveryPixel) {
-  TempDir dir;
-  const std::string path = WriteGif(dir, Gif(2, 1, {SeeThrough(Frame(0, 0, {"13"}), 3), Frame(0, 0, {"22"})}));
-  TGifObject object;
-  SceneDefaults(object);
-  object.Transparent = false;
-  object.LoadGif(path);
-  EXPECT_FALSE(object.Gif->Image.Frames[0].Control.TransparentFlag);
-  object.Player()->AdvanceTo(0);
-  EXPECT_EQ(Picture(*object.FrameBitmap), Rows{"13"});
-}
-
-TEST(GifObjectLoad, TransparentTypeOneTakesTheFirstFramesPixelAtEachFramesHeight) {
-  // Palette entries 6 and 7 repeat the colours of 3 and 2: the index found is the first one.
-  TGifImage image = Gif(2, 4,
-                        {Frame(0, 0, {"15", "65", "25", "75"}), Frame(0, 2, {"11", "11"}), Frame(0, 0, {"4"})});
-  image.GlobalColors = {{0, 0, 0}, {200, 0, 0}, {0, 200, 0}, {0, 0, 200}, {9, 9, 9}, {1, 1, 1}, {0, 0, 200}, {0, 200, 0}};
-  image.Frames[2].HasControl = false;
-  TempDir dir;
-  const std::string path = WriteGif(dir, image);
-
-  TGifObject object;
-  SceneDefaults(object);
-  object.TransparentType = 1;
-  object.LoadGif(path);
-  const std::vector<TGifFrame>& frames = object.Gif->Image.Frames;
-  ASSERT_EQ(frames.size(), 3u);
-  // Frame 0 is 4 high: row 3 of frame 0 holds index 7, the colour of entry 2.
-  EXPECT_TRUE(frames[0].Control.TransparentFlag);
-  EXPECT_EQ(frames[0].Control.TransparentIndex, 2);
-  // Frame 1 is 2 high: row 1 of frame 0 holds index 6, the colour of entry 3.
-  EXPECT_TRUE(frames[1].Control.TransparentFlag);
-  EXPECT_EQ(frames[1].Control.TransparentIndex, 3);
-  EXPECT_FALSE(frames[2].HasControl) << "a frame without control block keeps its defaults";
-  EXPECT_FALSE(frames[2].Control.TransparentFlag);
-
-  // The index decides, not the colour: entry 7 looks like entry 2 and is painted.
-  object.Player()->AdvanceTo(0);
-  EXPECT_EQ(object.FrameBitmap->PixelAt(0, 2), kKey);
-  EXPECT_EQ(object.FrameBitmap->PixelAt(0, 3), Color32(0, 200, 0, 0));
-}
-
-TEST(GifObjectLoad, TransparentTypeTwoLooksTheColourUpInTheGlobalTable) {
-  TempDir dir;
-  const std::string path = WriteGif(dir, Gif(2, 1, {SeeThrough(Frame(0, 0, {"16"}), 1), Frame(0, 0, {"22"})}));
-  TGifObject object;
-  SceneDefaults(object);
-  object.TransparentType = 2;
-  object.TransparentColor = 0x001E140A;  // $00BBGGRR of red 10, green 20, blue 30: entry 6
-  object.LoadGif(path);
-  for (const TGifFrame& frame : object.Gif->Image.Frames) {
-    EXPECT_TRUE(frame.Control.TransparentFlag);
-    EXPECT_EQ(frame.Control.TransparentIndex, 6);
-  }
-  object.Player()->AdvanceTo(0);
-  EXPECT_EQ(Picture(*object.FrameBitmap), Rows{"1."});
-}
-
-TEST(GifObjectLoad, TransparentTypeTwoWithAColourMissingFromTheTableTurnsTransparencyOff) {
-  TempDir dir;
-  const std::string path =
-      WriteGif(dir, Gif(3, 1, {SeeThrough(Frame(0, 0, {"15"}), 5), SeeThrough(Frame(1, 0, {"55"}), 5)}));
-  // Unlike a still picture's key, the value is compared as it stands: entry 6's colour with a
-  // top byte, and system colour 5 (white, entry 4), match nothing.
-  for (const uint32_t missing : {0x00ABCDEFu, 0x1F1E140Au, 0x80000005u}) {
-    TGifObject object;
-    SceneDefaults(object);
-    object.TransparentType = 2;
-    object.TransparentColor = static_cast<int32_t>(missing);
-    object.LoadGif(path);
-    for (const TGifFrame& frame : object.Gif->Image.Frames) EXPECT_FALSE(frame.Control.TransparentFlag) << missing;
-    // Every pixel a frame paints is drawn; only what no frame paints keeps the key colour.
-    object.Player()->AdvanceTo(0);
-    EXPECT_EQ(Picture(*object.FrameBitmap), Rows{"15."});
-  }
-}
-
-TEST(GifObjectLoad, AReloadThatCannotBeDecodedLeavesNoPicture) {
-  TempDir dir;
-  const std::string path = WriteGif(dir, Gif(2, 1, {Frame(0, 0, {"11"}), Frame(0, 0, {"22"})}));
-  TGifObject object;
-  SceneDefaults(object);
-  object.Filename = path;
-  object.Start();
-  ASSERT_EQ(object.PicWidth.load(), 2);
-  ASSERT_EQ(Picture(*object.FrameBitmap), Rows{"11"});
-  dir.Write("anim.gif", "GIF89a and then nothing");
-  object.Reset();  // a new display cycle with ResetPos
-  EXPECT_EQ(object.PicWidth.load(), 0);
-  EXPECT_TRUE(object.FrameBitmap->Empty()) << "the old frame would be drawn frozen";
-  EXPECT_TRUE(object.MirrorBitmap->Empty());
-  EXPECT_EQ(object.Player(), nullptr);
-}
-
-TEST(GifObjectLoad, RefreshFrameMakesEveryFrameRestoreItsRectangle) {
-  TempDir dir;
-  TGifFrame plain = Frame(0, 0, {"3"});
-  plain.HasControl = false;
-  const std::string path = WriteGif(dir, Gif(2, 2, {Frame(0, 0, {"11", "11"}, 1), Frame(1, 1, {"2"}, 0), plain}));
-  TGifObject object;
-  SceneDefaults(object);
-  object.RefreshFrame = true;
-  object.LoadGif(path);
-  const std::vector<TGifFrame>& frames = object.Gif->Image.Frames;
-  EXPECT_EQ(frames[0].Control.Disposal, 2);
-  EXPECT_EQ(frames[1].Control.Disposal, 2);
-  EXPECT_FALSE(frames[2].HasControl);
-  // From the second frame on only the part the current frame paints is visible.
-  object.Player()->AdvanceTo(0);
-  EXPECT_EQ(Picture(*object.FrameBitmap), (Rows{"11", "11"}));
-  object.Player()->AdvanceTo(120);
-  EXPECT_EQ(Picture(*object.FrameBitmap), (Rows{"..", ".2"}));
-}
-
-TEST(GifObjectLoad, PlaybackSpeedFollowsTheAnimSpeedTable) {
-  const std::pair<int32_t, int32_t> table[] = {{0, 0},     {1, 10},    {5, 50},     {10, 100},   {11, 150},
-                                               {12, 200},  {15, 350},  {20, 600},   {28, 1000},  {40, 1000},
-                                               {-3, 0},    {27, 950}};
-  for (const auto& [animSpeed, percent] : table) EXPECT_EQ(TGifObject::PlaybackSpeed(animSpeed), percent) << animSpeed;
-}
-
-TEST(GifObjectLoad, AnimSpeedSetsHowLongAFrameShows) {
-  testing::FakeTicks ticks(0xFFFFFFA0);  // the player's clock crosses the tick counter's wrap
-  TempDir dir;
-  const std::string path = WriteGif(dir, Gif(1, 1, {Frame(0, 0, {"1"}), Frame(0, 0, {"2"})}));
-  for (const auto& [animSpeed, shown] : {std::pair{10, 120}, std::pair{20, 20}, std::pair{5, 240}}) {
-    SCOPED_TRACE(animSpeed);
-    TGifObject object;
-    SceneDefaults(object);
-    object.AnimSpeed = animSpeed;
-    object.LoadGif(path);
-    const uint32_t start = ticks.Now();
-    object.AdvancePlayback(start + static_cast<uint32_t>(shown) - 1);
-    EXPECT_EQ(Picture(*object.FrameBitmap), Rows{"1"});
-    object.AdvancePlayback(start + static_cast<uint32_t>(shown));
-    EXPECT_EQ(Picture(*object.FrameBitmap), Rows{"2"});
-  }
-}
-
-TEST(GifObjectLoad, AnimSpeedZeroShowsFrameZeroForGood) {
-  testing::FakeTicks ticks;
-  TempDir dir;
-  TGifObject object;
-  SceneDefaults(object);
-  object.AnimSpeed = 0;
-  object.LoadGif(WriteGif(dir, Gif(1, 1, {Frame(0, 0, {"1"}), Frame(0, 0, {"2"})})));
-  object.AdvancePlayback(ticks.Now() + 100000);
-  EXPECT_EQ(Picture(*object.FrameBitmap), Rows{"1"});
-}
-
-TEST(GifObjectLoad, OneFrameGifIsPaintedAtOnceAndHasNoPlayer) {
-  TempDir dir;
-  TGifObject object;
-  SceneDefaults(object);
-  object.LoadGif(WriteGif(dir, Gif(2, 1, {SeeThrough(Frame(0, 0, {"14"}), 4)})));
-  EXPECT_TRUE(object.Playing);
-  EXPECT_EQ(object.Player(), nullptr);
-  EXPECT_EQ(Picture(*object.FrameBitmap), Rows{"1."});
-}
-
-TEST(GifObjectLoad, MissingOrUndecodableFileLoadsNothing) {
-  TempDir dir;
-  for (const std::string& path : {dir.File("absent.gif"), dir.Write("bad.gif", "GIF89a but not really")}) {
-    SCOPED_TRACE(path);
-    TGifObject object;
-    SceneDefaults(object);
-    object.LoadGif(path);
-    EXPECT_FALSE(object.Playing);
-    EXPECT_EQ(object.Player(), nullptr);
-    EXPECT_EQ(object.PicWidth.load(), 0);
-    EXPECT_TRUE(object.FrameBitmap->Empty());
-  }
-}
-
-TEST(GifObjectLoad, StopPlaybackEndsThePlayers) {
-  TempDir dir;
-  TGifObject object;  // threaded: its player waits for a drawing thread that never drains
-  object.LoadGif(WriteGif(dir, Gif(1, 1, {Looping(Frame(0, 0, {"1"}), 0), Frame(0, 0, {"2"})})));
-  ASSERT_TRUE(object.Playing);
-  object.StopPlayback();
-  EXPECT_FALSE(object.Playing);
-  EXPECT_FALSE(object.Gif->HasPlayers());
-}
-
-TEST(FindColorIndex, FirstEntryWithTheWindowsColourValue) {
-  const std::vector<TGifColor> table = {{1, 2, 3}, {4, 5, 6}, {1, 2, 3}};
-  EXPECT_EQ(FindColorIndex(table, 0x00030201), 0);
-  EXPECT_EQ(FindColorIndex(table, 0x00060504), 1);
-  EXPECT_EQ(FindColorIndex(table, 0x00010203), -1) << "red is the low byte";
-  EXPECT_EQ(FindColorIndex({}, 0), -1);
-}
-
-// ---- vxscene gif-frames ----
-
-using Png = testing::TPngPixels;
-
-Png ReadPng(const std::string& path) { return testing::ReadPngRgb(path); }
-
-size_t CountPngs(const std::string& folder) {
-  size_t count = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) count += entry.path().extension() == ".png";
-  return count;
-}
-
-TEST(GifFramesCommand, WritesEveryPaintingAndTheirList) {
-  TempDir dir;
-  const std::string gif = WriteGif(dir, Gif(3, 2, {Frame(0, 0, {"111", "111"}), Frame(1, 1, {"2"}), Frame(0, 0, {"3"}, 1, 5)}));
-  const std::string out = dir.File("out");
-  ASSERT_EQ(tools::RunGifFrames({gif, "--out", out}), 0);
-  EXPECT_EQ(CountPngs(out), 3u);
-  EXPECT_EQ(testing::ReadAll(out + "/paintings.json"),
-            "{\"width\": 3, \"height\": 2, \"speed\": 100, \"paintings\": ["
-            "{\"file\": \"paint_0001.png\", \"frame\": 0, \"time\": 0}, "
-            "{\"file\": \"paint_0002.png\", \"frame\": 1, \"time\": 120}, "
-            "{\"file\": \"paint_0003.png\", \"frame\": 2, \"time\": 240}]}\n");
-  const Png second = ReadPng(out + "/paint_0002.png");
-  ASSERT_EQ(second.width, 3);
-  ASSERT_EQ(second.height, 2);
-  EXPECT_EQ(second.At(0, 0), (std::array<int, 3>{200, 0, 0}));
-  EXPECT_EQ(second.At(1, 1), (std::array<int, 3>{0, 200, 0}));
-  const Png third = ReadPng(out + "/paint_0003.png");
-  EXPECT_EQ(third.At(0, 0), (std::array<int, 3>{0, 0, 200}));
-}
-
-TEST(GifFramesCommand, OptionsReachTheObject) {
-  TempDir dir;
-  // Pixels of index 6 ($001E140A) are left out with type 2; --no-transparent paints them.
-  const std::string gif = WriteGif(dir, Gif(2, 1, {Frame(0, 0, {"16"}), Frame(0, 0, {"2"})}));
-  ASSERT_EQ(tools::RunGifFrames({gif, "--out", dir.File("keyed"), "--transparent-type", "2", "--transparent-color",
-                                 "$001E140A", "--anim-speed", "20"}),
-            0);
-  const std::string keyedList = testing::ReadAll(dir.File("keyed") + "/paintings.json");
-  EXPECT_NE(keyedList.find("\"speed\": 600"), std::string::npos) << keyedList;
-  EXPECT_NE(keyedList.find("\"time\": 20}"), std::string::npos) << keyedList;
-  EXPECT_EQ(ReadPng(dir.File("keyed") + "/paint_0001.png").At(1, 0), (std::array<int, 3>{255, 255, 0}));
-
-  ASSERT_EQ(tools::RunGifFrames({gif, "--out", dir.File("plain"), "--transparent-type", "2", "--transparent-color",
-                                 "0x001E140A", "--no-transparent"}),
-            0);
-  EXPECT_EQ(ReadPng(dir.File("plain") + "/paint_0001.png").At(1, 0), (std::array<int, 3>{10, 20, 30}));
-
-  // With --refresh-frame frame 0 is gone when frame 1 paints only its own pixel.
-  ASSERT_EQ(tools::RunGifFrames({gif, "--out", dir.File("refresh"), "--refresh-frame"}), 0);
-  EXPECT_EQ(ReadPng(dir.File("refresh") + "/paint_0002.png").At(1, 0), (std::array<int, 3>{255, 255, 0}));
-}
-
-TEST(GifFramesCommand, AnEndlessGifStopsAtFiveHundredPaintings) {
-  TempDir dir;
-  const std::string gif = WriteGif(dir, Gif(1, 1, {Looping(Frame(0, 0, {"1"}), 0), Frame(0, 0, {"2"})}));
-  ASSERT_EQ(tools::RunGifFrames({gif, "--out", dir.File("out")}), 0);
-  EXPECT_EQ(CountPngs(dir.File("out")), 500u);
-  const std::string list = testing::ReadAll(dir.File("out") + "/paintings.json");
-  EXPECT_NE(list.find("{\"file\": \"paint_0500.png\", \"frame\": 1, \"time\": 59880}]}"), std::string::npos);
-  EXPECT_EQ(list.find("paint_0501"), std::string::npos);
-}
-
-TEST(GifFramesCommand, AOneFrameGifHasItsOnePaintingAtTimeZero) {
-  TempDir dir;
-  const std::string gif = WriteGif(dir, Gif(2, 1, {Frame(0, 0, {"11"})}));
-  ASSERT_EQ(tools::RunGifFrames({gif, "--out", dir.File("out")}), 0);
-  EXPECT_EQ(CountPngs(dir.File("out")), 1u);
-  EXPECT_EQ(testing::ReadAll(dir.File("out") + "/paintings.json"),
-            "{\"width\": 2, \"height\": 1, \"speed\": 100, \"paintings\": ["
-            "{\"file\": \"paint_0001.png\", \"frame\": 0, \"time\": 0}]}\n");
-  EXPECT_EQ(ReadPng(dir.File("out") + "/paint_0001.png").At(1, 0), (std::array<int, 3>{200, 0, 0}));
-}
-
-TEST(GifFramesCommand, BadInputIsRefused) {
-  TempDir dir;
-  const std::string gif = WriteGif(dir, Gif(1, 1, {Frame(0, 0, {"1"}), Frame(0, 0, {"2"})}));
-  const std::string out = dir.File("out");
-  EXPECT_THROW(tools::RunGifFrames({gif}), tools::UsageError);
-  EXPECT_THROW(tools::RunGifFrames({"--out", out}), tools::UsageError);
-  EXPECT_THROW(tools::RunGifFrames({gif, "--out", out, "--anim-speed", "fast"}), tools::UsageError);
-  EXPECT_THROW(tools::RunGifFrames({gif, "--out", out, "--anim-speed", "-1"}), tools::UsageError);
-  EXPECT_THROW(tools::RunGifFrames({gif, "--out", out, "--transparent-color", "0x"}), tools::UsageError);
-  EXPECT_THROW(tools::RunGifFrames({gif, "--out", out, "--frames", "3"}), tools::UsageError);
-  EXPECT_THROW(tools::RunGifFrames({dir.File("absent.gif"), "--out", out}), std::runtime_error);
-  EXPECT_THROW(tools::RunGifFrames({dir.Write("bad.gif", "not a picture"), "--out", out}), std::runtime_error);
-  EXPECT_FALSE(std::filesystem::exists(out)) << "nothing is written for a refused command";
 }
 
 }  // namespace
