@@ -17,12 +17,6 @@ namespace {
 
 using namespace lumora;
 
-class BenchTicks : public TickSource {
- public:
-  uint32_t Now() override { return now; }
-  uint32_t now = 1000;
-};
-
 void MakeScene(TProject& project, int32_t width, int32_t height, int32_t weather) {
   project.Background.SetSize(width, height);
   project.RegionMask.SetSize(width, height);
@@ -58,8 +52,7 @@ void MakeScene(TProject& project, int32_t width, int32_t height, int32_t weather
 
 // args: width, height, weather kind (0, 1 snow, 2 rain), clock (0/1)
 void Frame(benchmark::State& state) {
-  BenchTicks ticks;
-  TickSource* previous = SetTickSource(&ticks);
+  TManualTicks ticks;
   TProject project;
   MakeScene(project, static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)),
             static_cast<int32_t>(state.range(2)));
@@ -69,11 +62,10 @@ void Frame(benchmark::State& state) {
   engine.Prepare();
   engine.SetWeather(state.range(2) > 0);
   for (auto _ : state) {
-    ticks.now += 32;
+    ticks.Advance(32);
     engine.StepFrame();
     benchmark::DoNotOptimize(engine.FrameSurface().Bits());
   }
-  SetTickSource(previous);
 }
 BENCHMARK(Frame)
     ->Args({1920, 1080, 0, 0})->Args({1920, 1080, 1, 0})->Args({1920, 1080, 1, 1})->Args({1920, 1080, 2, 1})

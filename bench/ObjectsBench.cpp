@@ -71,17 +71,10 @@ struct Scene {
   ~Scene() { std::filesystem::remove_all(folder); }
 };
 
-class BenchTicks : public TickSource {
- public:
-  uint32_t Now() override { return now; }
-  uint32_t now = 1000;
-};
-
 // arg 0: no objects; 1: ten objects, half of them mirrored.
 void Frame(benchmark::State& state) {
   Scene scene(1920, 1080);
-  BenchTicks ticks;
-  TickSource* previous = SetTickSource(&ticks);
+  TManualTicks ticks;
   {
     TProject project;
     project.Objects.Threaded = false;
@@ -91,11 +84,10 @@ void Frame(benchmark::State& state) {
     engine.Prepare();
     for (int i = 0; i < project.Objects.Count(); ++i) project.Objects.Items(i).Mirrored = i % 4 < 2;
     for (auto _ : state) {
-      ticks.now += 32;
+      ticks.Advance(32);
       engine.StepFrame();
     }
   }
-  SetTickSource(previous);
 }
 BENCHMARK(Frame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 

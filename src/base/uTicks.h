@@ -4,6 +4,7 @@
 // Every time comparison goes through TicksBetween, which is correct across the wrap-around.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 namespace lumora {
@@ -24,5 +25,23 @@ TickSource* SetTickSource(TickSource* source);
 
 // Milliseconds from `earlier` to `now`, correct across the 32-bit wrap-around.
 constexpr uint32_t TicksBetween(uint32_t earlier, uint32_t now) { return now - earlier; }
+
+// A clock moved by hand (tests, benchmarks, the deterministic renderer), installed for its
+// lifetime; the source installed before comes back when it goes.
+class TManualTicks : public TickSource {
+ public:
+  explicit TManualTicks(uint32_t start = 1000) : now_(start), previous_(SetTickSource(this)) {}
+  ~TManualTicks() override { SetTickSource(previous_); }
+  TManualTicks(const TManualTicks&) = delete;
+  TManualTicks& operator=(const TManualTicks&) = delete;
+
+  uint32_t Now() override { return now_.load(); }
+  void Set(uint32_t now) { now_ = now; }
+  void Advance(uint32_t ms) { now_ += ms; }
+
+ private:
+  std::atomic<uint32_t> now_;
+  TickSource* previous_;
+};
 
 }  // namespace lumora

@@ -4,11 +4,13 @@
 #include <algorithm>
 
 #include "base/uErrors.h"
-#include "base/uPathText.h"
-#include "platform/Platform.h"
 #include "base/uIniText.h"
-#include "project/uProjectExtractor.h"
+#include "base/uPathText.h"
+#include "objects/uImageObjects.h"
+#include "platform/Platform.h"
 #include "platform/uTextFile.h"
+#include "project/uProjectExtractor.h"
+#include "project/uVXProject.h"
 
 namespace lumora {
 namespace {
@@ -81,6 +83,18 @@ void RemoveSceneFiles(const TScene& scene) {
 
 std::string RedirectedName(const std::string& folder, std::string_view stem, int index, std::string_view storedName) {
   return folder + std::string(stem) + std::to_string(index) + ExtractFileExt(storedName);
+}
+
+void RedirectSceneMedia(TProject& project, const std::string& folder) {
+  for (int i = 0; i < project.SoundCount(); ++i) {
+    SoundSlot& slot = project.SoundSlots[static_cast<size_t>(i)];
+    slot.SetPath(RedirectedName(folder, "sound", i, slot.Path()));
+  }
+  for (int i = 0; i < project.Objects.Count(); ++i) {
+    if (auto* object = dynamic_cast<TAnimImgObject*>(&project.Objects.Items(i))) {
+      object->Filename = RedirectedName(folder, "obj", i, object->Filename);
+    }
+  }
 }
 
 std::string MusicFileName(const std::string& folder, std::string_view storedMusicFile) {

@@ -53,6 +53,13 @@ inline TScene ExtractScene(const std::string& programPath) {
 // Deletes every extracted file, then the folder. Throws EInOutError when the folder remains.
 void RemoveSceneFiles(const TScene& scene);
 
+class TProject;
+
+// Points the project's sound slots and object pictures at the extracted files: slot i at
+// folder + "sound<i>" and object i at folder + "obj<i>", each with the extension of the name it
+// was authored with (a slot's path cut to 255 characters).
+void RedirectSceneMedia(TProject& project, const std::string& folder);
+
 // folder + stem + index in decimal + the extension of `storedName` ("sound0.wav", "obj3.gif").
 std::string RedirectedName(const std::string& folder, std::string_view stem, int index, std::string_view storedName);
 // folder + "music" + the extension of the header's "MusicFile".

@@ -6,6 +6,7 @@
 #include "PackageWriter.h"
 #include "surface/uBitmap32.h"
 #include "support/ProjectFixture.h"
+#include "platform/Platform.h"
 #include "support/TempDir.h"
 
 namespace lumora {

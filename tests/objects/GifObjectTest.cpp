@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "base/uTicks.h"
 #include "objects/uGifPlayer.h"
 #include "objects/uImageObjects.h"
-#include "support/FakeTicks.h"
 #include "support/GifPictures.h"
 #include "support/TempDir.h"
 #include "surface/uBitmap32.h"
@@ -196,7 +196,7 @@ TEST(GifObjectLoad, PlaybackSpeedFollowsTheAnimSpeedTable) {
 }
 
 TEST(GifObjectLoad, AnimSpeedSetsHowLongAFrameShows) {
-  testing::FakeTicks ticks(0xFFFFFFA0);  // the player's clock crosses the tick counter's wrap
+  TManualTicks ticks(0xFFFFFFA0);  // the player's clock crosses the tick counter's wrap
   TempDir dir;
   const std::string path = WriteGif(dir, Gif(1, 1, {Frame(0, 0, {"1"}), Frame(0, 0, {"2"})}));
   for (const auto& [animSpeed, shown] : {std::pair{10, 120}, std::pair{20, 20}, std::pair{5, 240}}) {
@@ -214,7 +214,7 @@ TEST(GifObjectLoad, AnimSpeedSetsHowLongAFrameShows) {
 }
 
 TEST(GifObjectLoad, AnimSpeedZeroShowsFrameZeroForGood) {
-  testing::FakeTicks ticks;
+  TManualTicks ticks;
   TempDir dir;
   TGifObject object;
   SceneDefaults(object);

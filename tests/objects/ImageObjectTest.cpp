@@ -11,17 +11,16 @@
 
 #include <gtest/gtest.h>
 
+#include "base/uTicks.h"
 #include "objects/uImageObjects.h"
 #include "platform/Platform.h"
 #include "surface/uBitmap32.h"
 #include "surface/uCodecs.h"
-#include "support/FakeTicks.h"
 #include "support/TempDir.h"
 
 namespace lumora {
 namespace {
 
-using testing::FakeTicks;
 using testing::TempDir;
 
 constexpr TColor32 kGifKey = 0x00FFFF00;  // yellow with alpha 0
@@ -270,7 +269,7 @@ TEST(ImageObjectLoad, UnreadablePictureLeavesNoPicture) {
 // ---- GIF pictures ----
 
 TEST(ImageObjectLoad, GifYellowIsTheKeyColourAndIsNotDrawn) {
-  FakeTicks ticks;
+  TManualTicks ticks;
   TempDir dir;
   // Yellow, green / green, yellow on a 2 x 2 screen.
   const std::string file = dir.Write("anim.gif", StillGif(2, 2, {kYellow, kGreen}, {0, 1, 1, 0}));
@@ -383,7 +382,7 @@ TEST(ImageObjectLoad, PictureMissingEverywhereLeavesTheObjectUnstarted) {
 #if defined(_WIN32)
   GTEST_SKIP() << "the program files folder comes from the registry";
 #else
-  FakeTicks ticks;
+  TManualTicks ticks;
   TempDir dataHome;
   ScopedDataHome scoped(dataHome.Path());
   const std::string images = CommonImages(dataHome);

@@ -10,13 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include "base/uTicks.h"
 #include "objects/uObject.h"
-#include "support/FakeTicks.h"
 
 namespace lumora {
 namespace {
 
-using testing::FakeTicks;
 
 // A stepped object on a design frame of the given size, drawn at the same size, with the
 // section keys `keys` ("key=value" lines).
@@ -46,7 +45,7 @@ class MotionStartByType : public ::testing::TestWithParam<StartCase> {};
 // Design 641 x 481, picture 41 x 31, restricted: the centre may go from (20, 15) to
 // (641 - 20, 481 - 15) = (621, 466); the centre of that is (20 + 601 / 2, 15 + 451 / 2).
 TEST_P(MotionStartByType, StartsWhereTheTypeSays) {
-  FakeTicks ticks;
+  TManualTicks ticks;
   const StartCase c = GetParam();
   auto object = MakeObject("PosLeft=77\nPosTop=66\nPosLeftType=" + std::to_string(c.type) +
                                "\nPosTopType=" + std::to_string(c.type),
@@ -64,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(Motion, MotionStartByType,
                                            StartCase{3, 320, 240}, StartCase{6, 77, 66}, StartCase{255, 77, 66}));
 
 TEST(MotionStart, RandomStartLiesInsideTheArea) {
-  FakeTicks ticks;
+  TManualTicks ticks;
   auto object = MakeObject("PosLeftType=4\nPosTopType=4", 40, 30);
   bool nearLeft = false, nearRight = false;
   for (int run = 0; run < 300; ++run) {
@@ -86,7 +85,7 @@ TEST(MotionStart, RandomStartLiesInsideTheArea) {
 // (320, 240). A start outside lies at left - r <= 0 for r left of the centre, else at
 // 2 right - r > right.
 TEST(MotionStart, OutsideStartNeverLiesInsideTheArea) {
-  FakeTicks ticks;
+  TManualTicks ticks;
   auto object = MakeObject("PosLeftType=5\nPosTopType=5", 40, 30);
   int before = 0, beyond = 0, above = 0, below = 0;
   for (int run = 0; run < 300; ++run) {
@@ -117,7 +116,7 @@ TEST(MotionStart, OutsideStartNeverLiesInsideTheArea) {
 }
 
 TEST(MotionStart, InitialDirectionSetsTheBounceAndStartDirections) {
-  FakeTicks ticks;
+  TManualTicks ticks;
   struct Dir {
     int initial;
     int x;  // 0: random
@@ -170,7 +169,7 @@ class MotionBounceLimits : public ::testing::TestWithParam<LimitCase> {};
 // the right limit (overshooting by less than one step), turns, runs left to the left limit, and
 // never moves vertically.
 TEST_P(MotionBounceLimits, HorizontalBounceTurnsAtTheAreaEdges) {
-  FakeTicks ticks;
+  TManualTicks ticks;
   const LimitCase& c = GetParam();
   auto object = MakeObject("Motion=3\nInitialDir=2\nPosLeftType=3\nPosTop=200\n" + c.keys, c.picWidth, 30);
   object->Start();
@@ -226,7 +225,7 @@ INSTANTIATE_TEST_SUITE_P(
 // Bounce and wander tracks turn back at the edges: the centre never gets further than one step
 // (under one design pixel at speed 10) outside the area.
 TEST(Motion, BounceAndWanderStayWithinOneStepOfTheArea) {
-  FakeTicks ticks;
+  TManualTicks ticks;
   for (int motion : {1, 2}) {
     SCOPED_TRACE(motion);
     auto object = MakeObject("Motion=" + std::to_string(motion) + "\nPosLeftType=4\nPosTopType=4", 40, 30, 200, 150);
@@ -250,7 +249,7 @@ TEST(Motion, BounceAndWanderStayWithinOneStepOfTheArea) {
 // When the area's left equals its right, the track is pushed back toward that line from either
 // side and hovers there.
 TEST(Motion, DegenerateAreaKeepsTheTrackAtTheLine) {
-  FakeTicks ticks;
+  TManualTicks ticks;
   // Restricted with a picture 40 wide: left 80 + 20 = 100, right 120 - 20 = 100.
   auto object = MakeObject(
       "Motion=2\nPosLeft=300\nPosTop=200\nMotionAreaType=1\nMoveAreaRectleft=80\nMoveAreaRecttop=0\n"
@@ -284,7 +283,7 @@ TEST(Motion, DegenerateAreaKeepsTheTrackAtTheLine) {
 // two both edge tests apply and the right one, tested last, sends the track left: it settles
 // at the area's right.
 TEST(Motion, InvertedAreaSettlesWhereTheRightEdgeTestWins) {
-  FakeTicks ticks;
+  TManualTicks ticks;
   // Restricted with a picture 40 wide: left 90 + 20 = 110, right 110 - 20 = 90.
   auto object = MakeObject(
       "Motion=3\nPosLeft=100\nPosTop=200\nMotionAreaType=1\nMoveAreaRectleft=90\nMoveAreaRecttop=0\n"
@@ -304,7 +303,7 @@ class MotionOneWay : public ::testing::TestWithParam<int> {};
 // The object always travels in its start direction; each time the bounce track turns, it jumps
 // from the edge it has reached to the opposite one.
 TEST_P(MotionOneWay, TravelsOneWayAndReappearsAtTheOppositeEdge) {
-  FakeTicks ticks;
+  TManualTicks ticks;
   const int initialDir = GetParam();  // 1 left, 2 right
   const double way = initialDir == 1 ? -1 : 1;
   auto object = MakeObject("Motion=5\nPosLeftType=3\nPosTop=70\nInitialDir=" + std::to_string(initialDir), 20, 30,
@@ -336,7 +335,7 @@ TEST_P(MotionOneWay, TravelsOneWayAndReappearsAtTheOppositeEdge) {
 INSTANTIATE_TEST_SUITE_P(Motion, MotionOneWay, ::testing::Values(1, 2));
 
 TEST(Motion, VerticalOneWayAlwaysTravelsUp) {
-  FakeTicks ticks;
+  TManualTicks ticks;
   auto object = MakeObject("Motion=6\nPosTopType=3\nPosLeft=50\nInitialDir=3", 20, 20, 200, 150);
   object->Start();
   // Area from 10 to 140 in y.
@@ -368,7 +367,7 @@ struct AxisCase {
 class MotionAxes : public ::testing::TestWithParam<AxisCase> {};
 
 TEST_P(MotionAxes, EachKindMovesItsOwnCoordinates) {
-  FakeTicks ticks;
+  TManualTicks ticks;
   const AxisCase c = GetParam();
   auto object = MakeObject("PosLeftType=3\nPosTopType=3\nMotion=" + std::to_string(c.motion), 40, 30);
   object->Start();
@@ -392,7 +391,7 @@ INSTANTIATE_TEST_SUITE_P(Motion, MotionAxes,
                                            AxisCase{200, false, false}));
 
 TEST(Motion, WanderAndBounceFollowTheirTracks) {
-  FakeTicks ticks;
+  TManualTicks ticks;
   auto wander = MakeObject("Motion=1\nPosLeftType=3\nPosTopType=3", 40, 30);
   auto bounce = MakeObject("Motion=2\nPosLeftType=3\nPosTopType=3", 40, 30);
   wander->Start();
@@ -421,7 +420,7 @@ class MotionEllipse : public ::testing::TestWithParam<EllipseCase> {};
 // 451 / 2 - 30 / 2 = 210 (halves of integers truncate). The ellipse starts at the bottom and turns clockwise on screen: a
 // quarter turn later it is at the left, then at the top, then at the right.
 TEST_P(MotionEllipse, OneTurnTakesThirtySixHundredStepsAtSpeedTen) {
-  FakeTicks ticks;
+  TManualTicks ticks;
   const EllipseCase c = GetParam();
   auto object = MakeObject("Motion=7\nMotionSpeed=" + std::to_string(c.motionSpeed), 40, 30, 641, 481);
   object->Start();
@@ -447,7 +446,7 @@ INSTANTIATE_TEST_SUITE_P(Motion, MotionEllipse,
 // ---- Jitter ----
 
 TEST(Motion, JitterMovesByAtMostFourUnitsOfSpeedPerStep) {
-  FakeTicks ticks;
+  TManualTicks ticks;
   auto object = MakeObject("Motion=9\nMotionSpeed=25\nPosLeftType=3\nPosTopType=3", 40, 30);
   object->Start();
   const double unit = 250 / 1000.0;  // Speed / 1000
@@ -472,7 +471,7 @@ TEST(Motion, JitterMovesByAtMostFourUnitsOfSpeedPerStep) {
 // ---- Frame position ----
 
 TEST(Motion, CornerOnTheFrameIsScaledAndRoundedHalfToEven) {
-  FakeTicks ticks;
+  TManualTicks ticks;
   // Picture 41 x 31: the corner lies 20.5 and 15.5 design pixels left of and above the centre.
   auto object = MakeObject("PosLeft=100\nPosTop=100", 41, 31, 200, 100);
   object->FrameRect = Rect(0, 0, 200, 150);  // x drawn at scale 1, y at 1.5
@@ -499,7 +498,7 @@ class MotionMirror : public ::testing::TestWithParam<MirrorCase> {};
 // A picture is mirrored while it travels against the way it faces, keeps its look while its
 // left edge stands still, and is never mirrored without DirFlip or with an unknown facing.
 TEST_P(MotionMirror, MirroredWhileTravellingAgainstItsFacing) {
-  FakeTicks ticks;
+  TManualTicks ticks;
   const MirrorCase c = GetParam();
   auto object = MakeObject("Motion=3\nInitialDir=1\nPosLeftType=3\nObjFacing=" + std::to_string(c.facing) +
                                "\nDirFlip=" + (c.dirFlip ? "1" : "0"),
@@ -534,7 +533,7 @@ INSTANTIATE_TEST_SUITE_P(Motion, MotionMirror,
                                            MirrorCase{0, false}, MirrorCase{2, true}));
 
 TEST(MotionMirror, ANewStartClearsTheMirror) {
-  FakeTicks ticks;
+  TManualTicks ticks;
   auto object = MakeObject("Motion=3\nInitialDir=1\nPosLeftType=3\nDirFlip=1", 20, 20, 200, 150);
   object->Start();
   for (int i = 0; i < 200 && !object->Mirrored.load(); ++i) object->Step();
@@ -553,7 +552,7 @@ std::unique_ptr<TAnimObject> StartCycling(const std::string& displayKeys) {
 }
 
 TEST(DisplayCycle, NoDelayAndNoDurationShowsFromTheStartForever) {
-  FakeTicks ticks;
+  TManualTicks ticks;
   auto object = StartCycling("DisplaySec=0\nDisplayDurationType=0");
   EXPECT_TRUE(object->Shown.load());
   const double x0 = object->X.load();
@@ -568,7 +567,7 @@ TEST(DisplayCycle, NoDelayAndNoDurationShowsFromTheStartForever) {
 
 // Steps at the given times (ms since the start) and checks Shown after each; hidden steps must
 // not move the object.
-void ExpectShownAt(FakeTicks& ticks, TAnimObject& object, const std::vector<std::pair<uint32_t, bool>>& plan) {
+void ExpectShownAt(TManualTicks& ticks, TAnimObject& object, const std::vector<std::pair<uint32_t, bool>>& plan) {
   uint32_t now = 0;
   for (const auto& [at, shown] : plan) {
     ticks.Advance(at - now);
@@ -583,7 +582,7 @@ void ExpectShownAt(FakeTicks& ticks, TAnimObject& object, const std::vector<std:
 }
 
 TEST(DisplayCycle, DelayThenDurationWithoutRedisplayEndsForGood) {
-  FakeTicks ticks;
+  TManualTicks ticks;
   auto object = StartCycling("DisplaySec=5\nDisplayDurationType=1\nDisplayDurationSec=10\nRedisplay=0");
   EXPECT_FALSE(object->Shown.load());
   ExpectShownAt(ticks, *object,
@@ -594,7 +593,7 @@ TEST(DisplayCycle, DelayThenDurationWithoutRedisplayEndsForGood) {
 }
 
 TEST(DisplayCycle, ShownStepsMoveTheObject) {
-  FakeTicks ticks;
+  TManualTicks ticks;
   auto object = StartCycling("DisplaySec=5\nDisplayDurationType=1\nDisplayDurationSec=10\nRedisplay=0");
   ticks.Advance(6000);
   const double x = object->X.load();
@@ -603,7 +602,7 @@ TEST(DisplayCycle, ShownStepsMoveTheObject) {
 }
 
 TEST(DisplayCycle, RedisplayWithoutResetResumesWhereItLeftOff) {
-  FakeTicks ticks;
+  TManualTicks ticks;
   auto object = StartCycling("DisplaySec=5\nDisplayDurationType=1\nDisplayDurationSec=10\nRedisplay=1\nResetPos=0");
   double lastShownX = object->X.load();
   int lastStepCount = 0;
@@ -635,7 +634,7 @@ TEST(DisplayCycle, RedisplayWithoutResetResumesWhereItLeftOff) {
 }
 
 TEST(DisplayCycle, RedisplayWithResetStartsEachShowingAfresh) {
-  FakeTicks ticks;
+  TManualTicks ticks;
   auto object = StartCycling("DisplaySec=5\nDisplayDurationType=1\nDisplayDurationSec=10\nRedisplay=1\n"
                              "ResetPos=1\nPosLeftType=0\nPosLeft=500");
   ticks.Advance(5000);
@@ -652,14 +651,14 @@ TEST(DisplayCycle, RedisplayWithResetStartsEachShowingAfresh) {
 }
 
 TEST(DisplayCycle, RedisplayWithoutDelayHidesForOneStepOnly) {
-  FakeTicks ticks;
+  TManualTicks ticks;
   auto object = StartCycling("DisplaySec=0\nDisplayDurationType=1\nDisplayDurationSec=10\nRedisplay=1\nResetPos=0");
   ExpectShownAt(ticks, *object, {{1, true}, {9999, true}, {10000, false}, {10000, true}, {19999, true},
                                  {20000, false}, {20001, true}});
 }
 
 TEST(DisplayCycle, ElapsedTimeIsRightWhenTheClockWraps) {
-  FakeTicks ticks(0xFFFFFFFFu - 2000);
+  TManualTicks ticks(0xFFFFFFFFu - 2000);
   auto object = StartCycling("DisplaySec=3\nDisplayDurationType=1\nDisplayDurationSec=2\nRedisplay=0");
   // The counter passes 0 at 2001 ms.
   ExpectShownAt(ticks, *object, {{1000, false}, {2000, false}, {2001, false}, {2999, false}, {3000, true},
@@ -668,7 +667,7 @@ TEST(DisplayCycle, ElapsedTimeIsRightWhenTheClockWraps) {
 }
 
 TEST(DisplayCycle, ACycleStartingAtTheLastTickIsAnOrdinaryCycle) {
-  FakeTicks ticks(0xFFFFFFFFu);
+  TManualTicks ticks(0xFFFFFFFFu);
   auto object = StartCycling("DisplaySec=1\nDisplayDurationType=1\nDisplayDurationSec=1\nRedisplay=1\nResetPos=0");
   EXPECT_FALSE(object->DisplayFinished());
   ExpectShownAt(ticks, *object, {{0, false}, {999, false}, {1000, true}, {1999, true}, {2000, false},
@@ -677,7 +676,7 @@ TEST(DisplayCycle, ACycleStartingAtTheLastTickIsAnOrdinaryCycle) {
 }
 
 TEST(DisplayCycle, ANewStartBeginsAFinishedCycleAgain) {
-  FakeTicks ticks;
+  TManualTicks ticks;
   auto object = StartCycling("DisplaySec=1\nDisplayDurationType=1\nDisplayDurationSec=1\nRedisplay=0");
   ExpectShownAt(ticks, *object, {{1000, true}, {2000, false}});
   ASSERT_TRUE(object->DisplayFinished());

@@ -6,10 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include "base/uTicks.h"
 #include "objects/uImageObjects.h"
 #include "objects/uObject.h"
 #include "base/uIniText.h"
-#include "support/FakeTicks.h"
 
 namespace lumora {
 namespace {
@@ -324,7 +324,7 @@ TEST(ObjectSection, NegativeColourIsSavedAsSignedDecimal) {
 }
 
 TEST(ObjectSection, SpeedIsSavedAsHeldUntilAResetMakesItTenTimesMotionSpeed) {
-  testing::FakeTicks ticks;
+  TManualTicks ticks;
   TAnimObject object;
   object.Threaded = false;
   object.LoadCommonFromText(Section(0, {{"Speed", "5"}, {"MotionSpeed", "7"}}));
@@ -334,7 +334,7 @@ TEST(ObjectSection, SpeedIsSavedAsHeldUntilAResetMakesItTenTimesMotionSpeed) {
 }
 
 TEST(ObjectSection, LeftAndTopAreThePictureCornerOnTheFrame) {
-  testing::FakeTicks ticks;
+  TManualTicks ticks;
   TAnimObject object;
   object.Threaded = false;
   object.LoadCommonFromText(Section(0, {{"PosLeft", "100"}, {"PosTop", "80"}}));

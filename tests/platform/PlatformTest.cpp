@@ -17,21 +17,20 @@ namespace {
 using lumora::testing::ReadAll;
 using lumora::testing::TempDir;
 
-class FixedTicks : public TickSource {
- public:
-  uint32_t value = 0;
-  uint32_t Now() override { return value; }
-};
-
 TEST(Ticks, ReplaceableSourceAndWrapAround) {
-  FixedTicks fake;
-  fake.value = 0xFFFFFFF0u;
-  TickSource* previous = SetTickSource(&fake);
-  EXPECT_EQ(GetTickCount(), 0xFFFFFFF0u);
-  fake.value = 0x10;
-  EXPECT_EQ(TicksBetween(0xFFFFFFF0u, GetTickCount()), 0x20u);
-  EXPECT_EQ(SetTickSource(previous), &fake);
-
+  {
+    TManualTicks fake(0xFFFFFFF0u);
+    EXPECT_EQ(GetTickCount(), 0xFFFFFFF0u);
+    fake.Advance(0x20);
+    EXPECT_EQ(GetTickCount(), 0x10u);
+    EXPECT_EQ(TicksBetween(0xFFFFFFF0u, GetTickCount()), 0x20u);
+    {
+      TManualTicks inner(5);
+      EXPECT_EQ(GetTickCount(), 5u);
+    }
+    EXPECT_EQ(GetTickCount(), 0x10u) << "the outer source is back";
+  }
+  // The monotonic clock again, which Sleep moves.
   uint32_t before = GetTickCount();
   Sleep(20);
   EXPECT_GE(TicksBetween(before, GetTickCount()), 15u);

@@ -6,6 +6,7 @@
 #include "PackageWriter.h"
 #include "base/uErrors.h"
 #include "base/uIniText.h"
+#include "platform/Platform.h"
 #include "support/TempDir.h"
 
 namespace lumora {

@@ -5,6 +5,7 @@
 
 #include "base/uErrors.h"
 #include "base/uIniText.h"
+#include "platform/Platform.h"
 #include "support/TempDir.h"
 
 namespace lumora {

@@ -8,17 +8,16 @@
 #include <numbers>
 #include <random>
 
+#include "base/uTicks.h"
 #include "project/uFileIO.h"
 #include "project/uVXProject.h"
 #include "surface/uCodecs.h"
-#include "support/FakeTicks.h"
 #include "support/TempDir.h"
 #include "weather/uRain.h"
 
 namespace lumora {
 namespace {
 
-using testing::FakeTicks;
 
 // A scene given as plain arrays: background pixels and region numbers 0..6 per pixel.
 struct Scene {
@@ -161,7 +160,7 @@ std::array<int64_t, 8> Phases(const TAnimEngine& engine) {
 // Runs the engine over `frames` steps of varying length and compares every frame with the
 // reference computation.
 void ExpectFramesMatchReference(const Scene& sc, int frames) {
-  FakeTicks ticks(5000);
+  TManualTicks ticks(5000);
   TProject project;
   sc.ToProject(project);
   TAnimEngine engine;
@@ -218,7 +217,7 @@ TEST(WaterReference, EveryDirectionAndOptionAgainstTheReference) {
 }
 
 TEST(WaterPhase, AdvancesBySpeedTimesElapsedTime) {
-  FakeTicks ticks;
+  TManualTicks ticks;
   Scene sc(8, 4, 2);
   sc.waves[0].SetSpeed(15);
   sc.waves[1].SetSpeed(15);
@@ -254,7 +253,7 @@ TEST(WaterEdges, SamplesNeverComeFromLandOrAnotherRegion) {
 
   // With such a displacement every sample falls outside region 1: the frame stays the
   // background there.
-  FakeTicks ticks;
+  TManualTicks ticks;
   TProject project;
   sc.waves[0].SetPeriod(360);
   sc.ToProject(project);
@@ -278,7 +277,7 @@ TEST(WaterEdges, SingleRowPerspectiveRegionUsesTheWholeAmplitude) {
 }
 
 TEST(WaterEdges, ReflectionMirrorsTheRowsAboveTheWaterLine) {
-  FakeTicks ticks;
+  TManualTicks ticks;
   Scene sc(5, 8, 5);
   sc.SetRegion(1, 0, 3, 5, 8);
   sc.waves[0].SetReflection(true);
@@ -315,7 +314,7 @@ TEST(WaterEdges, DirectionsTwoAndFiveMirrorThreeAndFour) {
     std::vector<uint32_t> frames[2];
     int i = 0;
     for (Scene* sc : {&left, &right}) {
-      FakeTicks ticks;
+      TManualTicks ticks;
       TProject project;
       sc->ToProject(project);
       TAnimEngine engine;
@@ -337,7 +336,7 @@ TEST(WaterEdges, DirectionsTwoAndFiveMirrorThreeAndFour) {
 }
 
 TEST(WaterEdges, WithoutRegionColoursFramesEqualTheBackground) {
-  FakeTicks ticks;
+  TManualTicks ticks;
   Scene sc(12, 9, 7);
   TProject project;
   sc.ToProject(project);
@@ -357,7 +356,7 @@ TEST(WaterEdges, OddRecordsAndEmptyProjects) {
   Scene sc(10, 10, 8);
   sc.SetRegion(1, 0, 5, 10, 10);
   sc.waves[0].SetPeriod(0);
-  FakeTicks ticks;
+  TManualTicks ticks;
   TProject project;
   sc.ToProject(project);
   project.RegionMask.SetSize(4, 7);
@@ -390,7 +389,7 @@ class CompositionTest : public ::testing::Test {
     scene_.ToProject(project_);
     engine_.SetProject(project_);
   }
-  FakeTicks ticks_;
+  TManualTicks ticks_;
   Scene scene_;
   TProject project_;
   TAnimEngine engine_;

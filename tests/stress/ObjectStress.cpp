@@ -15,6 +15,7 @@
 #include "ProjectWriter.h"
 #include "base/uTicks.h"
 #include "platform/Platform.h"
+#include "platform/uScratchFolder.h"
 #include "project/uVXProject.h"
 #include "render/uAnimEngine.h"
 #include "surface/uBitmap32.h"
@@ -100,8 +101,8 @@ int RestartProbe(const std::filesystem::path& folder, const std::string& backgro
 
 int main(int argc, char** argv) {
   const int seconds = argc > 1 ? std::atoi(argv[1]) : 15;
-  const auto folder = std::filesystem::path(platform::TempFolder()) / ("lumora-stress-" + std::to_string(GetTickCount()));
-  std::filesystem::create_directories(folder);
+  const platform::TScratchFolder scratch("lumora-stress-");
+  const std::filesystem::path folder(scratch.Path());
   std::ofstream(folder / "fast.gif", std::ios::binary) << MovingSquareGif(6, 2);
   std::ofstream(folder / "slow.gif", std::ios::binary) << MovingSquareGif(4, 10);
   std::ofstream(folder / "still.gif", std::ios::binary) << MovingSquareGif(1, 0);
@@ -145,7 +146,6 @@ int main(int argc, char** argv) {
     project.reset();
   }
   const int probeFrames = RestartProbe(folder, (folder / "stress.vxp").string());
-  std::filesystem::remove_all(folder);
   std::printf("stress: %d frames in %d s with 50 objects; restart probe: %d frames\n", frames, seconds, probeFrames);
   return frames > 0 && probeFrames > 0 ? 0 : 1;
 }

@@ -1,37 +1,24 @@
 // A scratch folder for one test, removed with everything in it when the test ends.
 #pragma once
 
-#include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
 
-#include "platform/Platform.h"
+#include "platform/uScratchFolder.h"
 
 namespace lumora::testing {
 
 class TempDir {
  public:
-  TempDir() {
-    std::random_device seed;
-    std::ostringstream name;
-    name << "lumora-test-" << std::hex << seed() << seed();
-    path_ = std::filesystem::path(platform::TempFolder()) / name.str();
-    std::filesystem::create_directories(path_);
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
+  TempDir() : folder_("lumora-test-") {}
 
   // The folder, without a trailing delimiter.
-  std::string Path() const { return path_.string(); }
+  std::string Path() const { return folder_.Path(); }
   // The folder with the system's delimiter at the end, as the core forms folder names.
-  std::string Folder() const { return Path() + platform::PathDelimiter(); }
-  std::string File(const std::string& name) const { return Folder() + name; }
+  std::string Folder() const { return folder_.Folder(); }
+  std::string File(const std::string& name) const { return folder_.File(name); }
 
   std::string Write(const std::string& name, const std::string& bytes) const {
     std::ofstream(File(name), std::ios::binary) << bytes;
@@ -39,7 +26,7 @@ class TempDir {
   }
 
  private:
-  std::filesystem::path path_;
+  platform::TScratchFolder folder_;
 };
 
 // The whole file, or "<missing>" when it does not exist (a value no test content uses).

@@ -1,9 +1,12 @@
 // vxscene's package writer and commands, driven in-process.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "Commands.h"
 #include "PackageWriter.h"
 #include "project/uProjectExtractor.h"
+#include "platform/Platform.h"
 #include "support/TempDir.h"
 
 namespace lumora::tools {

@@ -9,6 +9,7 @@
 #include "objects/uImageObjects.h"
 #include "base/uErrors.h"
 #include "platform/Platform.h"
+#include "platform/uScratchFolder.h"
 #include "project/uFileIO.h"
 #include "base/uIniText.h"
 #include "project/uProjectExtractor.h"
@@ -22,27 +23,6 @@ namespace {
 struct TPackageInfo {
   int32_t Entries = 0;
   TSceneHeader Header;
-};
-
-// A private folder for the two entries info reads; removed again by the destructor.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    folder_ = platform::TempFolder() + "vxscene-info-" + std::to_string(GetTickCount());
-    for (int attempt = 0; !platform::CreateFolder(folder_); ++attempt) {
-      if (attempt > 100) throw EInOutError("cannot create a temporary folder in " + platform::TempFolder());
-      folder_ += "x";
-    }
-  }
-  ~ScratchFolder() {
-    platform::EraseFile(File("header"));
-    platform::EraseFile(File("project"));
-    platform::RemoveFolder(folder_);
-  }
-  std::string File(const std::string& name) const { return folder_ + platform::PathDelimiter() + name; }
-
- private:
-  std::string folder_;
 };
 
 std::array<int64_t, 7> RegionPixelCounts(const TBitmap& mask) {
@@ -242,7 +222,7 @@ int RunInfo(const Arguments& args) {
   int64_t position = 0;
   const bool isPackage = FindPackage(file, position, package.Entries);
   if (isPackage) {
-    ScratchFolder scratch;
+    const platform::TScratchFolder scratch("vxscene-info-");
     ExtractPackage(file, {scratch.File("header"), scratch.File("project")}, 1);
     TIniText header(ReadTextFile(scratch.File("header")).value_or(std::string()));
     package.Header = TSceneHeader::Read(header, package.Entries);

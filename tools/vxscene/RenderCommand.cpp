@@ -5,42 +5,25 @@
 // line always writes the same frames, on Linux and on Windows.
 #include <cstdio>
 #include <filesystem>
-#include <random>
+#include <memory>
 #include <stdexcept>
 
 #include "Commands.h"
 #include "GifAnimation.h"
 #include "Json.h"
 #include "SceneFolderWriter.h"
-#include "base/uTicks.h"
-#include "objects/uAnimObjects.h"
-#include "objects/uImageObjects.h"
-#include "base/uPathText.h"
-#include "platform/Platform.h"
 #include "base/uRandom.h"
-#include "project/uProjectExtractor.h"
-#include "project/uSceneFolder.h"
-#include "project/uVXProject.h"
+#include "base/uTicks.h"
+#include "platform/Platform.h"
+#include "platform/uScratchFolder.h"
 #include "render/uAnimEngine.h"
+#include "render/uSceneRunner.h"
 #include "surface/uCodecs.h"
-#include "render/uFitBackground.h"
 
 namespace lumora::tools {
 namespace {
 
 constexpr uint32_t kStartTick = 100000;
-
-class SimulatedTicks : public TickSource {
- public:
-  SimulatedTicks() { previous_ = SetTickSource(this); }
-  ~SimulatedTicks() override { SetTickSource(previous_); }
-  uint32_t Now() override { return now; }
-  uint32_t now = kStartTick;
-
- private:
-  TickSource* previous_;
-};
-
 
 std::pair<int32_t, int32_t> SizeOption(const std::string& text) {
   int width = 0, height = 0;
@@ -62,56 +45,6 @@ platform::TTimeOfDay TimeOption(const std::string& text) {
   return {h, m, s};
 }
 
-// A private folder for a package's scene, removed with everything in it afterwards.
-class SceneScratch {
- public:
-  explicit SceneScratch(const std::string& package) {
-    folder_ = std::filesystem::path(platform::TempFolder()) /
-              ("vxscene-render-" + std::to_string(std::random_device{}()));
-    scene = ExtractSceneInto(package, folder_.string());
-  }
-  ~SceneScratch() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
-  TScene scene;
-
- private:
-  std::filesystem::path folder_;
-};
-
-constexpr uint32_t kObjectStepMs = 5;
-
-// One worker step of every object (when `step`), then every GIF played up to `now`.
-void StepObjects(TAnimObjects& objects, uint32_t now, bool step = true) {
-  for (int i = 0; i < objects.Count(); ++i) {
-    TAnimObject& object = objects.Items(i);
-    if (step) object.Step();
-    if (auto* gif = dynamic_cast<TGifObject*>(&object)) gif->AdvancePlayback(now);
-  }
-}
-
-// As the saver does: a package's sounds and pictures are the extracted "sound<i>" and "obj<i>"
-// files; a bare project's pictures are looked for beside it when their stored path is missing.
-void RedirectMedia(TProject& project, const std::string& sceneFolder, const std::string& projectFile) {
-  if (!sceneFolder.empty()) {
-    for (int i = 0; i < project.SoundCount(); ++i) {
-      SoundSlot& slot = project.SoundSlots[static_cast<size_t>(i)];
-      slot.SetPath(RedirectedName(sceneFolder, "sound", i, slot.Path()));
-    }
-  }
-  for (int i = 0; i < project.Objects.Count(); ++i) {
-    auto* object = dynamic_cast<TAnimImgObject*>(&project.Objects.Items(i));
-    if (object == nullptr) continue;
-    if (!sceneFolder.empty()) {
-      object->Filename = RedirectedName(sceneFolder, "obj", i, object->Filename);
-    } else if (!platform::FileExists(object->Filename)) {
-      const std::string beside = ExtractFilePath(projectFile) + ExtractFileName(object->Filename);
-      if (platform::FileExists(beside)) object->Filename = beside;
-    }
-  }
-}
-
 }  // namespace
 
 int RunRender(const Arguments& args) {
@@ -130,63 +63,39 @@ int RunRender(const Arguments& args) {
   if (parsed.Has("proportional") && !parsed.Has("stretch")) throw UsageError("--proportional needs --stretch");
   if (!platform::FileExists(file)) throw std::runtime_error("cannot open " + file);
 
-  SimulatedTicks ticks;
+  TManualTicks ticks(kStartTick);
   SetRandomSeedBase(static_cast<uint64_t>(static_cast<uint32_t>(seed)));
   RandomizeFromClock();
 
-  int64_t position = 0;
-  int32_t entries = 0;
-  std::unique_ptr<SceneScratch> scratch;
-  std::string projectFile = file;
-  if (FindPackage(file, position, entries)) {
-    scratch = std::make_unique<SceneScratch>(file);
-    projectFile = scratch->scene.ProjectFileName;
-  }
-  TProject project;
-  project.Objects.Threaded = false;  // stepped below on the simulated clock
-  if (projectFile.empty() || !project.Load(projectFile)) throw std::runtime_error("cannot load the project of " + file);
-  RedirectMedia(project, scratch ? scratch->scene.SceneFolder : std::string(), projectFile);
-
-  project.SetSpeed(speed);
+  const platform::TScratchFolder scratch("vxscene-render-");
+  TSceneRunner runner(false);  // objects and GIFs driven below on the simulated clock
+  if (!runner.Open(file, scratch.Folder())) throw std::runtime_error("cannot load the project of " + file);
   if (parsed.Has("stretch")) {
     const auto [width, height] = SizeOption(parsed.Value("size"));
-    FitBackground(parsed.Has("proportional"), project, width, height);
+    runner.Fit(width, height, parsed.Has("proportional"));
   }
-  TAnimEngine engine;
-  engine.SetProject(project);
-  engine.ShowClock = parsed.Has("clock");
-  engine.Clock().ClockPos = static_cast<uint8_t>(clockPos);
   // The clock starts at --time and runs with the simulated clock.
-  engine.Clock().TimeSource = [&ticks, startTime] {
+  runner.Engine().Clock().TimeSource = [&ticks, startTime] {
     const int64_t seconds = startTime.Hour * 3600 + startTime.Minute * 60 + startTime.Second +
-                            TicksBetween(kStartTick, ticks.now) / 1000;
+                            TicksBetween(kStartTick, ticks.Now()) / 1000;
     return platform::TTimeOfDay{static_cast<int>(seconds / 3600 % 24), static_cast<int>(seconds / 60 % 60),
                                 static_cast<int>(seconds % 60)};
   };
-  engine.Prepare();
-  engine.SetWeather(project.Weather.Kind() > 0 && !parsed.Has("no-weather"));
+  runner.Start({speed, parsed.Has("clock"), static_cast<uint8_t>(clockPos), !parsed.Has("no-weather")});
+  TAnimEngine& engine = runner.Engine();
 
   const std::filesystem::path out = parsed.Value("out");
   std::filesystem::create_directories(out);
   std::unique_ptr<GifAnimation> gif;
   if (parsed.Has("gif")) gif = std::make_unique<GifAnimation>(parsed.Integer("gif-width", 480, 16, kMaxPictureSide), frameMs);
   std::vector<std::string> listed;
-  uint32_t objectClock = ticks.now;  // the objects' workers step every 5 ms of simulated time
   for (int32_t i = 1; i <= frames; ++i) {
-    const uint32_t frameTick = ticks.now + static_cast<uint32_t>(frameMs);
-    while (TicksBetween(objectClock, frameTick) >= kObjectStepMs) {
-      objectClock += kObjectStepMs;
-      ticks.now = objectClock;
-      StepObjects(project.Objects, objectClock);
-    }
-    ticks.now = frameTick;
-    StepObjects(project.Objects, frameTick, false);
-    engine.StepFrame();
+    runner.StepSimulated(ticks, static_cast<uint32_t>(frameMs));
     char name[32];
     std::snprintf(name, sizeof name, "frame_%04d.png", i);
     WritePng((out / name).string(), engine.FrameSurface());
     if (gif) gif->Add(engine.FrameSurface());
-    listed.push_back(json::Object({{"file", json::String(name)}, {"tick", json::Number(ticks.now)}}));
+    listed.push_back(json::Object({{"file", json::String(name)}, {"tick", json::Number(ticks.Now())}}));
   }
   if (gif) gif->Write(parsed.Value("gif"));
 
