@@ -6,7 +6,6 @@
 #include <numbers>
 
 #include "base/uRandom.h"
-#include "base/uSpeedTable.h"
 #include "surface/uBitmap32.h"
 
 namespace lumora {
@@ -16,40 +15,26 @@ int32_t Round(double value) { return static_cast<int32_t>(std::nearbyint(value))
 
 }  // namespace
 
-void TRain::SetCount(int32_t count) { count_ = std::clamp(count, 0, 1000); }
+double TRain::Slant() const { return std::cos(Angle * std::numbers::pi / 180); }
 
-void TRain::Init() {
-  drops_.assign(static_cast<size_t>(count_), TDrop{});
-  for (TDrop& drop : drops_) {
-    drop.X = Random(Surface->Width());
-    drop.Y = Random(Surface->Height());
-    drop.Size = Random(3) + 2;
-    drop.LengthFactor = Random(4) + 1;
-  }
+void TRain::Scatter(TDrop& drop) {
+  drop.X = Random(Surface->Width());
+  drop.Y = Random(Surface->Height());
+  drop.Size = Random(3) + 2;
+  drop.LengthFactor = Random(4) + 1;
 }
 
-void TRain::Step() {
-  const int32_t width = Surface->Width();
-  const int32_t height = Surface->Height();
-  const double fall = Elapsed / 50.0 * SpeedTableAt(SpeedIndex) / 100 * SpeedPercent / 100;
-  const double slant = std::cos(Angle * std::numbers::pi / 180);
-  for (TDrop& drop : drops_) {
-    const double oldY = drop.Y;
-    drop.Y += drop.Size * fall * 3;
-    drop.X += slant * (drop.Y - oldY);
-    if (drop.X < -20) {
-      drop.X = width + Random(100);
-    } else if (drop.X > width + 20) {
-      drop.X = -Random(100);
-    }
-    drop.Size = std::clamp(drop.Size, 2, 4);
-    if (drop.Y > height) drop.Y = -Random(100);
-  }
-  for (const TDrop& drop : drops_) DrawDrop(drop);
+void TRain::Move(TDrop& drop, double fall) {
+  const double oldY = drop.Y;
+  drop.Y += drop.Size * fall * 3;
+  drop.X += Slant() * (drop.Y - oldY);
+  WrapSideways(drop.X, Surface->Width(), 20, 100);
+  drop.Size = std::clamp(drop.Size, 2, 4);
+  WrapToTop(drop.Y, Surface->Height());
 }
 
-void TRain::DrawDrop(const TDrop& drop) const {
-  const double slant = std::cos(Angle * std::numbers::pi / 180);
+void TRain::Draw(const TDrop& drop) const {
+  const double slant = Slant();
   const int32_t s = drop.Size;
   const auto grey = static_cast<uint8_t>(200 + 55 / (5 - s));
   const int32_t x0 = Round(drop.X);

@@ -3,11 +3,11 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
+#include <span>
+
+#include "weather/uWeather.h"
 
 namespace lumora {
-
-class TBitmap32;
 
 struct TDrop {
   double X = 0;  // upper end, surface pixels
@@ -16,28 +16,24 @@ struct TDrop {
   int32_t LengthFactor = 1;  // 1..4
 };
 
-class TRain {
+class TRain final : public TWeatherEffect<TDrop> {
  public:
-  // At most 1000 drops; a negative count is none.
-  void SetCount(int32_t count);
-  int32_t Count() const { return count_; }
-  void Init();
-  void Step();
-  const std::vector<TDrop>& Drops() const { return drops_; }
+  TRain() : TWeatherEffect(10, 50.0) {}
 
-  TBitmap32* Surface = nullptr;  // borrowed
-  int32_t SpeedIndex = 10;
-  int32_t SpeedPercent = 100;
-  int32_t Elapsed = 0;     // milliseconds since the previous frame
-  int32_t Angle = 90;      // slant in degrees (the engine passes 180 - the weather's angle)
-  int32_t DropLength = 10; // tenths
-  int32_t Density = 10;    // opacity factor 1..10
+  std::span<const TDrop> Drops() const { return Particles(); }
+  // Writable so that a caller may place drops itself after Init.
+  std::span<TDrop> Drops() { return Particles(); }
+
+  int32_t Angle = 90;       // slant in degrees (the engine passes 180 - the weather's angle)
+  int32_t DropLength = 10;  // tenths
 
  private:
-  void DrawDrop(const TDrop& drop) const;
+  // The sideways move per pixel of fall.
+  double Slant() const;
 
-  int32_t count_ = 0;
-  std::vector<TDrop> drops_;
+  void Scatter(TDrop& drop) override;
+  void Move(TDrop& drop, double fall) override;
+  void Draw(const TDrop& drop) const override;
 };
 
 }  // namespace lumora

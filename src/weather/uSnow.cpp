@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "base/uRandom.h"
-#include "base/uSpeedTable.h"
 #include "surface/uBitmap32.h"
 
 namespace lumora {
@@ -25,38 +24,23 @@ constexpr TFlakePixel kSize4[] = {{0, 0, 240},  {-1, 0, 240}, {-1, 1, 240}, {0, 
 
 }  // namespace
 
-void TSnow::SetCount(int32_t count) { count_ = std::clamp(count, 0, 1000); }
-
-void TSnow::Init() {
-  flakes_.assign(static_cast<size_t>(count_), TFlake{});
-  for (TFlake& flake : flakes_) {
-    flake.X = Random(Surface->Width());
-    flake.Y = Random(Surface->Height());
-    flake.Drift = 1 - Random(3);
-    flake.Size = Random(3) + 2;
-  }
+void TSnow::Scatter(TFlake& flake) {
+  flake.X = Random(Surface->Width());
+  flake.Y = Random(Surface->Height());
+  flake.Drift = 1 - Random(3);
+  flake.Size = Random(3) + 2;
 }
 
-void TSnow::Step() {
-  const int32_t width = Surface->Width();
-  const int32_t height = Surface->Height();
-  const double fall = Elapsed / 70.0 * SpeedTableAt(SpeedIndex) / 100 * SpeedPercent / 100;
-  for (TFlake& flake : flakes_) {
-    flake.Y += fall * flake.Size;
-    flake.X += fall * flake.Drift;
-    if (Random(20) == 0) flake.Size += Random(3) - 1;
-    if (flake.X < 0) {
-      flake.X = width + Random(50);
-    } else if (flake.X > width) {
-      flake.X = -Random(50);
-    }
-    flake.Size = std::clamp(flake.Size, 2, 4);
-    if (flake.Y > height - 1) flake.Y = -Random(100);
-  }
-  for (const TFlake& flake : flakes_) DrawFlake(flake);
+void TSnow::Move(TFlake& flake, double fall) {
+  flake.Y += fall * flake.Size;
+  flake.X += fall * flake.Drift;
+  if (Random(20) == 0) flake.Size += Random(3) - 1;
+  WrapSideways(flake.X, Surface->Width(), 0, 50);
+  flake.Size = std::clamp(flake.Size, 2, 4);
+  WrapToTop(flake.Y, Surface->Height() - 1);
 }
 
-void TSnow::DrawFlake(const TFlake& flake) const {
+void TSnow::Draw(const TFlake& flake) const {
   const auto x = static_cast<int32_t>(std::nearbyint(flake.X));
   const auto y = static_cast<int32_t>(std::nearbyint(flake.Y));
   auto draw = [&](const auto& shape) {

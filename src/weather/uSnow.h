@@ -3,11 +3,11 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
+#include <span>
+
+#include "weather/uWeather.h"
 
 namespace lumora {
-
-class TBitmap32;
 
 struct TFlake {
   double X = 0;  // surface pixels
@@ -16,28 +16,18 @@ struct TFlake {
   double Drift = 0;  // -1, 0 or +1 per unit of fall step
 };
 
-class TSnow {
+class TSnow final : public TWeatherEffect<TFlake> {
  public:
-  // At most 1000 flakes; a negative count is none.
-  void SetCount(int32_t count);
-  int32_t Count() const { return count_; }
-  // Scatters Count flakes over the surface (which must be set and sized).
-  void Init();
-  // Moves every flake by the time in Elapsed, then draws them all onto the surface.
-  void Step();
-  const std::vector<TFlake>& Flakes() const { return flakes_; }
+  TSnow() : TWeatherEffect(2, 70.0) {}
 
-  TBitmap32* Surface = nullptr;  // borrowed
-  int32_t SpeedIndex = 2;        // into the speed table (clamped)
-  int32_t SpeedPercent = 100;    // the scene's speed
-  int32_t Elapsed = 0;           // milliseconds since the previous frame
-  int32_t Density = 10;          // opacity factor 1..10
+  std::span<const TFlake> Flakes() const { return Particles(); }
+  // Writable so that a caller may place flakes itself after Init.
+  std::span<TFlake> Flakes() { return Particles(); }
 
  private:
-  void DrawFlake(const TFlake& flake) const;
-
-  int32_t count_ = 0;
-  std::vector<TFlake> flakes_;
+  void Scatter(TFlake& flake) override;
+  void Move(TFlake& flake, double fall) override;
+  void Draw(const TFlake& flake) const override;
 };
 
 }  // namespace lumora
