@@ -29,6 +29,7 @@ void TAnimObjects::LoadFromText(const std::string& text) {
       auto gif = std::make_unique<TGifObject>();
       TGifObject& object = *gif;
       object.Threaded = Threaded;
+      object.Shell = Shell;
       Add(std::move(gif));
       object.LoadFromText(text);
     }
@@ -36,6 +37,7 @@ void TAnimObjects::LoadFromText(const std::string& text) {
       auto image = std::make_unique<TImgObject>();
       TImgObject& object = *image;
       object.Threaded = Threaded;
+      object.Shell = Shell;
       Add(std::move(image));
       object.LoadFromText(text);
     }

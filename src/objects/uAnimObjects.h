@@ -12,6 +12,8 @@
 
 namespace lumora {
 
+class TShell;
+
 class TAnimObjects {
  public:
   TAnimObjects() = default;
@@ -35,6 +37,8 @@ class TAnimObjects {
   // False: objects made from now on run no threads when started (the deterministic renderer
   // steps them).
   bool Threaded = true;
+  // Given to the picture objects made from now on (where the program files folder comes from).
+  TShell* Shell = nullptr;
 
  private:
   std::vector<std::unique_ptr<TAnimObject>> items_;

@@ -8,6 +8,7 @@
 #include "objects/uGifPlayer.h"
 #include "base/uPathText.h"
 #include "platform/Platform.h"
+#include "platform/uShell.h"
 #include "surface/uCodecs.h"
 
 namespace lumora {
@@ -43,9 +44,9 @@ int FindColorIndex(const std::vector<TGifColor>& table, uint32_t color) {
   return -1;
 }
 
-std::string GetCommonFolder() {
+std::string GetCommonFolder(TShell& shell) {
   const char d = platform::PathDelimiter();
-  return platform::ProgramFilesDir() + "Tovanta" + d + "Common" + d;
+  return shell.ProgramFilesDir() + "Tovanta" + d + "Common" + d;
 }
 
 uint8_t OpacityToAlpha(int32_t opacity) {
@@ -87,7 +88,7 @@ void TAnimImgObject::ReplacePictures(std::unique_ptr<TBitmap32> frame, std::uniq
 bool TAnimImgObject::FindPicture() {
   if (platform::FileExists(Filename)) return true;
   const char d = platform::PathDelimiter();
-  Filename = GetCommonFolder() + "images" + d + ExtractFileName(Filename);
+  Filename = GetCommonFolder(Shell != nullptr ? *Shell : SystemShell()) + "images" + d + ExtractFileName(Filename);
   return platform::FileExists(Filename);
 }
 

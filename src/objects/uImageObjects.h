@@ -21,6 +21,7 @@
 namespace lumora {
 
 class TGif;
+class TShell;
 class TGifPlayer;
 class TPaintQueue;
 struct TGifColor;
@@ -30,7 +31,7 @@ struct TGifColor;
 int FindColorIndex(const std::vector<TGifColor>& table, uint32_t color);
 
 // The folder shared by all scenes for pictures: the program files folder + "Tovanta\Common\".
-std::string GetCommonFolder();
+std::string GetCommonFolder(TShell& shell);
 
 // The master alpha of an "Opacity" from 0 to 10: Opacity x 25.5, rounded half to even.
 uint8_t OpacityToAlpha(int32_t opacity);
@@ -53,6 +54,8 @@ class TAnimImgObject : public TAnimObject {
   bool Transparent = false;
   uint8_t TransparentType = 0;
   int32_t TransparentColor = 0;  // a Windows colour value; negative values name system colours
+  // Where the program files folder comes from; none: the system's.
+  TShell* Shell = nullptr;
 
  protected:
   // A fresh bitmap with this object's drawing parameters (custom combine, opacity, filter).

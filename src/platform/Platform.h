@@ -84,13 +84,12 @@ class File {
   intptr_t handle_ = -1;
 };
 
-// The folder where programs are installed, ending with the delimiter; object pictures missing at
-// their stored path are looked for under it. Windows: "ProgramFilesDir" of the local machine's
-// "SOFTWARE\Microsoft\Windows\CurrentVersion", the key opened for full access; when that
-// fails, the program's own folder without its first "LumoraStudio\" (any letter case), which
-// is then shown in a message box. Linux has no registry: $XDG_DATA_HOME (default
-// ~/.local/share) + "/", and nothing is shown.
-std::string ProgramFilesDir();
+// The folder where programs are installed as the system records it, ending with the
+// delimiter; empty when it cannot be had. Windows: "ProgramFilesDir" of the local machine's
+// "SOFTWARE\Microsoft\Windows\CurrentVersion", the key opened for full access (so the open
+// fails where the user may not write there). Linux has no registry: $XDG_DATA_HOME (default
+// ~/.local/share) + "/". TShell::ProgramFilesDir (uShell.h) adds the fallback.
+std::string RegisteredProgramFilesDir();
 
 // ---- Display ------------------------------------------------------------------------------
 
@@ -123,8 +122,8 @@ class InstanceGuard {
 // nothing.
 void ChangeScreenSaverPassword(int32_t parent);
 
-// Shows `text` to the user and waits for acknowledgement (MessageBoxA). Linux: standard error
-// until the Linux shell brings a real dialog.
+// Shows `text` to the user and waits for acknowledgement (MessageBoxA). Linux: standard error.
+// The core goes through TShell (uShell.h), which a shell replaces with its own dialog.
 void ShowMessage(const std::string& text, const std::string& caption);
 
 }  // namespace lumora::platform

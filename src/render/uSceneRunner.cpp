@@ -30,8 +30,9 @@ void FindPicturesBeside(TProject& project, const std::string& projectFile) {
 
 }  // namespace
 
-TSceneRunner::TSceneRunner(bool threaded) : threaded_(threaded), project_(std::make_unique<TProject>()) {
+TSceneRunner::TSceneRunner(bool threaded, TShell* shell) : project_(std::make_unique<TProject>()) {
   project_->Objects.Threaded = threaded;
+  project_->Objects.Shell = shell;
 }
 
 TSceneRunner::~TSceneRunner() {

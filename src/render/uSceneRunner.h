@@ -27,6 +27,7 @@ namespace lumora {
 class TAnimEngine;
 class TManualTicks;
 class TProject;
+class TShell;
 
 // What the user's settings decide about a run.
 struct TRunSettings {
@@ -39,7 +40,8 @@ struct TRunSettings {
 class TSceneRunner {
  public:
   // `threaded` false: no worker or player thread runs; StepSimulated drives the objects.
-  explicit TSceneRunner(bool threaded = true);
+  // `shell`: where the objects' common picture folder comes from (none: the system's).
+  explicit TSceneRunner(bool threaded = true, TShell* shell = nullptr);
   ~TSceneRunner();
   TSceneRunner(const TSceneRunner&) = delete;
   TSceneRunner& operator=(const TSceneRunner&) = delete;
@@ -74,7 +76,6 @@ class TSceneRunner {
   std::string MusicFile() const;
 
  private:
-  bool threaded_;
   std::unique_ptr<TProject> project_;
   std::unique_ptr<TAnimEngine> engine_;
   TScene scene_;

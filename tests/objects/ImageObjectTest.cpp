@@ -11,9 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include "base/uPathText.h"
 #include "base/uTicks.h"
 #include "objects/uImageObjects.h"
 #include "platform/Platform.h"
+#include "platform/uShell.h"
 #include "surface/uBitmap32.h"
 #include "surface/uCodecs.h"
 #include "support/TempDir.h"
@@ -53,9 +55,10 @@ const std::vector<TGifColor> kPalette = {kRed, kBlue, kGreen, kNearRed, kWhite};
 const std::vector<uint8_t> kPixels = {0, 1, 2, 3, 1, 0, 4, 1, 0, 2, 0, 3};
 
 // A still-picture object of `file` with the given extra section keys, started without threads.
-std::unique_ptr<TImgObject> StartImage(const std::string& file, const std::string& keys) {
+std::unique_ptr<TImgObject> StartImage(const std::string& file, const std::string& keys, TShell* shell = nullptr) {
   auto image = std::make_unique<TImgObject>();
   image->Threaded = false;
+  image->Shell = shell;
   image->LoadFromText("[Obj0]\nObjType=IMG\nFilename=" + file + "\n" + keys);
   image->DesignWidth = 640;
   image->DesignHeight = 480;
@@ -300,31 +303,17 @@ TEST(ImageObjectLoad, GifYellowIsTheKeyColourAndIsNotDrawn) {
 
 // ---- The common folder ----
 
-#if !defined(_WIN32)
-// Points the program files folder (XDG_DATA_HOME on Linux) somewhere else for one test.
-class ScopedDataHome {
+// A program files folder of the test's own, and the messages shown.
+class FolderShell : public TShell {
  public:
-  explicit ScopedDataHome(const std::string& path) {
-    const char* old = std::getenv("XDG_DATA_HOME");
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    setenv("XDG_DATA_HOME", path.c_str(), 1);
-  }
-  ~ScopedDataHome() {
-    if (had_) {
-      setenv("XDG_DATA_HOME", old_.c_str(), 1);
-    } else {
-      unsetenv("XDG_DATA_HOME");
-    }
-  }
-  ScopedDataHome(const ScopedDataHome&) = delete;
-  ScopedDataHome& operator=(const ScopedDataHome&) = delete;
+  explicit FolderShell(std::string folder) : folder_(std::move(folder)) {}
+  void ShowMessage(const std::string& text, const std::string&) override { messages.push_back(text); }
+  std::string RecordedProgramFilesDir() override { return folder_; }
+  std::vector<std::string> messages;
 
  private:
-  bool had_ = false;
-  std::string old_;
+  std::string folder_;
 };
-#endif
 
 // The common folder's "images" subfolder, created, with a delimiter at the end.
 std::string CommonImages(const TempDir& dir) {
@@ -334,19 +323,18 @@ std::string CommonImages(const TempDir& dir) {
 }
 
 TEST(ImageObjectLoad, MissingPictureIsTakenFromTheCommonFolder) {
-#if defined(_WIN32)
-  GTEST_SKIP() << "the program files folder comes from the registry";
-#else
   TempDir dataHome;
-  ScopedDataHome scoped(dataHome.Path());
-  EXPECT_EQ(GetCommonFolder(), dataHome.Path() + "/Tovanta/Common/");
+  FolderShell shell(dataHome.Folder());
+  const char d = platform::PathDelimiter();
+  EXPECT_EQ(GetCommonFolder(shell), dataHome.Folder() + "Tovanta" + d + "Common" + d);
   const std::string images = CommonImages(dataHome);
   TempDir elsewhere;
-  dataHome.Write("Tovanta/Common/images/bird.gif", StillGif(4, 3, kPalette, kPixels));
+  const std::string bird = StillGif(4, 3, kPalette, kPixels);
+  std::ofstream(images + "bird.gif", std::ios::binary) << bird;
 
   for (const std::string& stored : {elsewhere.File("bird.gif"), std::string("C:\\Scenes\\Garden\\bird.gif")}) {
     SCOPED_TRACE(stored);
-    auto image = StartImage(stored, "MotionSpeed=3");
+    auto image = StartImage(stored, "MotionSpeed=3", &shell);
     EXPECT_EQ(image->Filename, images + "bird.gif");
     EXPECT_EQ(image->PicWidth.load(), 4);
     EXPECT_EQ(image->Speed, 30);
@@ -355,45 +343,45 @@ TEST(ImageObjectLoad, MissingPictureIsTakenFromTheCommonFolder) {
   // The GIF object looks there too.
   TGifObject gif;
   gif.Threaded = false;
+  gif.Shell = &shell;
   gif.LoadFromText("[Obj0]\nObjType=GIF\nFilename=" + elsewhere.File("bird.gif"));
   gif.Start();
   EXPECT_EQ(gif.Filename, images + "bird.gif");
   EXPECT_EQ(gif.PicWidth.load(), 4);
-#endif
+  EXPECT_TRUE(shell.messages.empty());
 }
 
 TEST(ImageObjectLoad, PictureFoundAtItsPathIsNotLookedForElsewhere) {
-#if defined(_WIN32)
-  GTEST_SKIP() << "the program files folder comes from the registry";
-#else
   TempDir dataHome;
-  ScopedDataHome scoped(dataHome.Path());
-  CommonImages(dataHome);
-  dataHome.Write("Tovanta/Common/images/bird.gif", StillGif(2, 5, {kGreen, kBlue}, {0, 1, 0, 1, 0, 1, 0, 1, 1, 0}));
+  FolderShell shell(dataHome.Folder());
+  std::ofstream(CommonImages(dataHome) + "bird.gif", std::ios::binary)
+      << StillGif(2, 5, {kGreen, kBlue}, {0, 1, 0, 1, 0, 1, 0, 1, 1, 0});
   TempDir scene;
   const std::string own = scene.Write("bird.gif", StillGif(4, 3, kPalette, kPixels));
-  auto image = StartImage(own, "");
+  auto image = StartImage(own, "", &shell);
   EXPECT_EQ(image->Filename, own);
   EXPECT_EQ(image->PicWidth.load(), 4);
-#endif
 }
 
 TEST(ImageObjectLoad, PictureMissingEverywhereLeavesTheObjectUnstarted) {
-#if defined(_WIN32)
-  GTEST_SKIP() << "the program files folder comes from the registry";
-#else
   TManualTicks ticks;
   TempDir dataHome;
-  ScopedDataHome scoped(dataHome.Path());
+  FolderShell shell(dataHome.Folder());
   const std::string images = CommonImages(dataHome);
-  auto image = StartImage("/nonexistent/folder/bird.gif", "MotionSpeed=3\nSpeed=12\nPosLeftType=3");
+  auto image = StartImage("/nonexistent/folder/bird.gif", "MotionSpeed=3\nSpeed=12\nPosLeftType=3", &shell);
   EXPECT_EQ(image->Filename, images + "bird.gif") << "the new path is kept";
   EXPECT_EQ(image->PicWidth.load(), 0);
   EXPECT_TRUE(image->FrameBitmap->Empty());
   // The base start did not run: Speed is still the key's value, the start was not chosen.
   EXPECT_EQ(image->Speed, 12);
   EXPECT_EQ(image->X.load(), 0);
-#endif
+}
+
+TEST(ImageObjectLoad, WithoutARecordedFolderTheProgramsFolderStandsInAndTheUserIsTold) {
+  FolderShell shell("");
+  const std::string folder = shell.ProgramFilesDir();
+  EXPECT_EQ(folder, ExtractFilePath(platform::ProgramPath()));
+  EXPECT_EQ(shell.messages, std::vector<std::string>{folder});
 }
 
 }  // namespace

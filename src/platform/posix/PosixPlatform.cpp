@@ -73,7 +73,7 @@ std::string SettingsFilePath(const std::string& programPath) {
   return folder + "/" + ExtractFileName(programPath) + ".ini";
 }
 
-std::string ProgramFilesDir() { return EnvOr("XDG_DATA_HOME", EnvOr("HOME", ".") + "/.local/share") + "/"; }
+std::string RegisteredProgramFilesDir() { return EnvOr("XDG_DATA_HOME", EnvOr("HOME", ".") + "/.local/share") + "/"; }
 
 bool FileExists(const std::string& path) {
   struct stat info{};

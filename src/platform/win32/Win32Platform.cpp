@@ -34,7 +34,7 @@ std::string ProgramPath() {
 
 std::string SettingsFilePath(const std::string& programPath) { return SettingsFileBeside(programPath); }
 
-std::string ProgramFilesDir() {
+std::string RegisteredProgramFilesDir() {
   HKEY key = nullptr;
   std::string folder;
   if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0, KEY_ALL_ACCESS, &key) ==
@@ -48,9 +48,7 @@ std::string ProgramFilesDir() {
     }
     ::RegCloseKey(key);
   }
-  if (!folder.empty()) return folder.back() == '\\' ? folder : folder + '\\';
-  folder = RemoveFirstNoCase(ExtractFilePath(ProgramPath()), "LumoraStudio\\");
-  ::MessageBoxA(nullptr, folder.c_str(), "", MB_OK);
+  if (!folder.empty() && folder.back() != '\\') folder += '\\';
   return folder;
 }
 
