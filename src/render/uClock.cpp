@@ -5,7 +5,6 @@
 #include <numbers>
 
 #include "surface/uCanvas.h"
-#include "surface/uPolygon32.h"
 
 namespace lumora {
 namespace {
@@ -27,7 +26,10 @@ constexpr uint32_t kPenGrey = 0x707070;
 
 }  // namespace
 
-TClock::TClock() { SetClockSize(100, 100); }
+TClock::TClock() {
+  hand_.Antialiased = true;
+  SetClockSize(100, 100);
+}
 
 void TClock::SetClockSize(int32_t width, int32_t height) {
   face_.SetSize(width, height);
@@ -65,8 +67,8 @@ void TClock::CaptureBackground(const TBitmap32& frame, int32_t x, int32_t y) {
 // Two anti-aliased quadrilaterals, one widened across x and one across y, give a bar of about
 // 2w + 1 pixels in any direction.
 void TClock::DrawHand(TPoint from, TPoint to, int32_t w, TColor32 color) {
-  TPolygon32 polygon;
-  polygon.Antialiased = true;
+  TPolygon32& polygon = hand_;
+  polygon.Clear();
   polygon.Add(FixedPoint(from.X - w, from.Y));
   polygon.Add(FixedPoint(from.X + w, from.Y));
   polygon.Add(FixedPoint(to.X + w, to.Y));

@@ -8,6 +8,7 @@
 
 #include "platform/Platform.h"
 #include "surface/uBitmap32.h"
+#include "surface/uPolygon32.h"
 
 namespace lumora {
 
@@ -51,6 +52,7 @@ class TClock {
   void DrawHand(TPoint from, TPoint to, int32_t halfWidth, TColor32 color);
 
   TBitmap32 face_;
+  TPolygon32 hand_;  // refilled for every hand, its storage kept
   int32_t width_ = 0;
   int32_t height_ = 0;
   std::array<TPoint, 60> outer_{};

@@ -9,6 +9,7 @@
 #include "platform/Platform.h"
 #include "surface/uBitmap.h"
 #include "surface/uCanvas.h"
+#include "surface/uResampleScratch.h"
 
 namespace lumora {
 

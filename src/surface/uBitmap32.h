@@ -92,6 +92,7 @@ std::vector<int32_t> NearestIndices(int32_t sourceLow, int32_t sourceHigh, int32
 
 class TBitmap;  // the platform bitmap (uBitmap.h)
 class TCanvas;  // the canvas (uCanvas.h)
+struct TResampleScratch;  // the stretch filters' tables (uResampleScratch.h)
 
 class TBitmap32 {
  public:
@@ -178,6 +179,10 @@ class TBitmap32 {
   std::vector<TColor32> pixels_;
   TRect clip_;
   std::unique_ptr<TCanvas> canvas_;
+  // Made by the first stretch from this surface; a surface is drawn by one thread at a time.
+  mutable std::unique_ptr<TResampleScratch> resample_;
+
+  friend TResampleScratch& ResampleScratchOf(const TBitmap32& source);
 };
 
 }  // namespace lumora

@@ -14,9 +14,21 @@
 #include <vector>
 
 #include "surface/uBitmap32.h"
+#include "surface/uResampleScratch.h"
 
 namespace lumora {
+
+TResampleScratch& ResampleScratchOf(const TBitmap32& source) {
+  if (!source.resample_) source.resample_ = std::make_unique<TResampleScratch>();
+  return *source.resample_;
+}
+
 namespace {
+
+using Block = TResampleScratch::Block;
+using Tap = TResampleScratch::Tap;
+using TentTable = TResampleScratch::TentTable;
+using MixedRow = TResampleScratch::MixedRow;
 
 // Fixed-point units of the stretch filters: block steps in 16.16, bilinear and tent weights in
 // 1/256, their products in 1/65536.
@@ -42,16 +54,6 @@ Combine CombineOf(const TBitmap32& source) {
   return Combine::Opaque;
 }
 
-// MixChannels with two channels per multiply and no branches: each 16-bit lane holds
-// b (256 - a) + f a + 128 <= 65408, so lanes never carry into each other. Weight 0 gives b;
-// weight 256 gives f, which is how the loops below express BlendColor's replacement at alpha 255.
-inline TColor32 MixPacked(TColor32 f, TColor32 b, uint32_t a) {
-  const uint32_t keep = kWeightOne - a;
-  const uint32_t blueRed = ((b & 0xFF00FF) * keep + (f & 0xFF00FF) * a + 0x800080) >> 8 & 0xFF00FF;
-  const uint32_t greenAlpha = ((b >> 8 & 0xFF00FF) * keep + (f >> 8 & 0xFF00FF) * a + 0x800080) & 0xFF00FF00;
-  return blueRed | greenAlpha;
-}
-
 // One row of `n` source pixels onto the destination row. The switch sits outside the pixel
 // loops so that each loop is a plain run over two pointers.
 void CombineRow(TColor32* dst, const TColor32* src, int32_t n, Combine how, const TBitmap32& source) {
@@ -64,12 +66,12 @@ void CombineRow(TColor32* dst, const TColor32* src, int32_t n, Combine how, cons
     case Combine::Blend:  // BlendColor
       for (int32_t i = 0; i < n; ++i) {
         const uint32_t a = AlphaOf(src[i]);
-        dst[i] = MixPacked(src[i], dst[i], a + (a == 255 ? 1 : 0));
+        dst[i] = MixChannels(src[i], dst[i], a + (a == 255 ? 1 : 0));  // 256 gives the source itself
       }
       return;
     case Combine::BlendWeighted: {  // BlendColorWeighted with the master alpha
       const uint32_t scale = source.MasterAlpha + 1u;
-      for (int32_t i = 0; i < n; ++i) dst[i] = MixPacked(src[i], dst[i], (scale * AlphaOf(src[i])) >> 8);
+      for (int32_t i = 0; i < n; ++i) dst[i] = MixChannels(src[i], dst[i], (scale * AlphaOf(src[i])) >> 8);
       return;
     }
     case Combine::Custom: {
@@ -122,11 +124,11 @@ struct Axis {
 // is exact in a double (a float times an index below 2^29 needs at most 53 bits), so it
 // truncates as an extended-precision sum would. Device-context copies may start left of the
 // context; there the index is rounded down, so that the mapping stays one straight staircase.
-std::vector<int32_t> NearestTable(const Axis& axis) {
-  std::vector<int32_t> table(static_cast<size_t>(axis.count));
+void NearestTable(const Axis& axis, std::vector<int32_t>& table) {
+  table.resize(static_cast<size_t>(axis.count));
   if (axis.dstLen < 2) {
     std::fill(table.begin(), table.end(), (axis.lo + axis.hi - 1) / 2);
-    return table;
+    return;
   }
   const auto scale = static_cast<float>(static_cast<double>(axis.Length()) / static_cast<double>(axis.dstLen));
   for (int32_t k = 0; k < axis.count; ++k) {
@@ -135,18 +137,13 @@ std::vector<int32_t> NearestTable(const Axis& axis) {
     if (index > position) --index;
     table[k] = index;
   }
-  return table;
 }
 
 // Draft reduction: destination index k averages the source block
 // [(k * S) >> 16, ((k + 1) * S) >> 16) from lo, S = trunc(length / dstLen * 65536). S is at
 // least one whole pixel whenever the destination is not larger, but a block is never left empty.
-struct Block {
-  int32_t start;
-  int32_t end;
-};
-std::vector<Block> BlockTable(const Axis& axis) {
-  std::vector<Block> table(static_cast<size_t>(axis.count));
+void BlockTable(const Axis& axis, std::vector<Block>& table) {
+  table.resize(static_cast<size_t>(axis.count));
   const auto step =
       static_cast<int64_t>(static_cast<double>(axis.Length()) / static_cast<double>(axis.dstLen) * (1 << kStepShift));
   for (int32_t k = 0; k < axis.count; ++k) {
@@ -156,19 +153,14 @@ std::vector<Block> BlockTable(const Axis& axis) {
         static_cast<int32_t>(std::clamp<int64_t>(((i + 1) * step) >> kStepShift, start + 1, axis.Length()));
     table[k] = {axis.lo + start, axis.lo + end};
   }
-  return table;
 }
 
 // Draft enlargement: the two source pixels `index` and `index + 1` with the weight of the first
 // in 1/256 (round(frac * 256) with halves to even). The position is clamped to the surface,
 // not the rectangle; a pair that would reach past the rectangle moves one left with all the
 // weight on its second pixel.
-struct Tap {
-  int32_t index;
-  uint32_t weight;
-};
-std::vector<Tap> BilinearTable(const Axis& axis, int32_t surfaceLen) {
-  std::vector<Tap> table(static_cast<size_t>(axis.count));
+void BilinearTable(const Axis& axis, int32_t surfaceLen, std::vector<Tap>& table) {
+  table.resize(static_cast<size_t>(axis.count));
   const double ratio = static_cast<double>(axis.Length()) / static_cast<double>(axis.dstLen);
   for (int32_t k = 0; k < axis.count; ++k) {
     double position = (static_cast<double>(axis.first + k) + 0.5) * ratio - 0.5 + axis.lo;
@@ -185,24 +177,18 @@ std::vector<Tap> BilinearTable(const Axis& axis, int32_t surfaceLen) {
     }
     table[k] = {index, weight};
   }
-  return table;
 }
 
 // The linear-kernel (tent) resampler for sources thinner than 2 pixels: destination index i
 // is centred at c = (i + 0.5) * ratio - 0.5 in the rectangle; every source pixel k within the
 // tent's radius r = max(1, ratio) weighs 1 - |k - c| / r, positions past the rectangle's ends
 // count for its edge pixels, and the weights are scaled to sum to exactly 256.
-struct TentTable {
-  std::vector<int32_t> offsets;  // taps of destination k: offsets[k] .. offsets[k + 1] - 1
-  std::vector<int32_t> indices;
-  std::vector<uint32_t> weights;
-};
-TentTable MakeTentTable(const Axis& axis) {
-  TentTable table;
-  table.offsets.reserve(static_cast<size_t>(axis.count) + 1);
+void MakeTentTable(const Axis& axis, TentTable& table, std::vector<std::pair<int32_t, double>>& taps) {
+  table.offsets.clear();
+  table.indices.clear();
+  table.weights.clear();
   const double ratio = static_cast<double>(axis.Length()) / static_cast<double>(axis.dstLen);
   const double radius = std::max(1.0, ratio);
-  std::vector<std::pair<int32_t, double>> taps;
   for (int32_t k = 0; k < axis.count; ++k) {
     table.offsets.push_back(static_cast<int32_t>(table.indices.size()));
     const double centre = (static_cast<double>(axis.first + k) + 0.5) * ratio - 0.5;
@@ -236,15 +222,14 @@ TentTable MakeTentTable(const Axis& axis) {
     table.weights[heaviest] += kWeightOne - sum;
   }
   table.offsets.push_back(static_cast<int32_t>(table.indices.size()));
-  return table;
 }
 
 // ---- Row producers: each fills `out` with the resampled pixels of one clipped row ----
 
 struct NearestRows {
   const TBitmap32& source;
-  std::vector<int32_t> columns;
-  std::vector<int32_t> rows;
+  const std::vector<int32_t>& columns;
+  const std::vector<int32_t>& rows;
 
   void Row(int32_t r, TColor32* out) {
     const TColor32* src = source.ScanLine(rows[r]);
@@ -265,19 +250,24 @@ struct BlockRows {
   static constexpr uint64_t kExactLimit = 1u << 20;
 
   const TBitmap32& source;
-  std::vector<Block> columns;
-  std::vector<Block> rows;
+  const std::vector<Block>& columns;
+  const std::vector<Block>& rows;
   int32_t shortHeight = 0;
-  std::vector<uint64_t> reciprocals[2];  // [height - shortHeight][column]; 0 means divide
-  int32_t spanStart = 0;                 // the source columns the blocks cover
+  std::vector<uint64_t> (&reciprocals)[2];  // [height - shortHeight][column]; 0 means divide
+  int32_t spanStart = 0;                    // the source columns the blocks cover
   int32_t spanWidth = 0;
-  std::vector<uint32_t> sums[4];  // per source column: blue, green, red, alpha
+  std::vector<uint32_t> (&sums)[4];  // per source column: blue, green, red, alpha
 
-  BlockRows(const TBitmap32& from, std::vector<Block> columnBlocks, std::vector<Block> rowBlocks)
-      : source(from), columns(std::move(columnBlocks)), rows(std::move(rowBlocks)) {
+  BlockRows(const TBitmap32& from, TResampleScratch& scratch)
+      : source(from),
+        columns(scratch.columnBlocks),
+        rows(scratch.rowBlocks),
+        reciprocals(scratch.reciprocals),
+        sums(scratch.sums) {
     shortHeight = rows.front().end - rows.front().start;
     for (const Block& b : rows) shortHeight = std::min(shortHeight, b.end - b.start);
     for (int extra = 0; extra < 2; ++extra) {
+      reciprocals[extra].clear();
       for (const Block& b : columns) {
         const uint64_t count = static_cast<uint64_t>(b.end - b.start) * static_cast<uint64_t>(shortHeight + extra);
         reciprocals[extra].push_back(count < kExactLimit ? (uint64_t{1} << kReciprocalShift) / count + 1 : 0);
@@ -335,21 +325,16 @@ struct BlockRows {
 // at most 255 * 256), and kept while the next destination rows need it; the vertical mix then
 // runs over plain arrays.
 struct BilinearRows {
-  struct MixedRow {
-    int32_t source = -1;
-    std::vector<uint32_t> blueRed;
-    std::vector<uint32_t> greenAlpha;
-  };
-
   const TBitmap32& source;
-  std::vector<Tap> columns;
-  std::vector<Tap> rows;
-  MixedRow top;
-  MixedRow bottom;
+  const std::vector<Tap>& columns;
+  const std::vector<Tap>& rows;
+  MixedRow& top;
+  MixedRow& bottom;
 
-  BilinearRows(const TBitmap32& from, std::vector<Tap> columnTaps, std::vector<Tap> rowTaps)
-      : source(from), columns(std::move(columnTaps)), rows(std::move(rowTaps)) {
+  BilinearRows(const TBitmap32& from, TResampleScratch& scratch)
+      : source(from), columns(scratch.columnTaps), rows(scratch.rowTaps), top(scratch.top), bottom(scratch.bottom) {
     for (MixedRow* row : {&top, &bottom}) {
+      row->source = -1;  // mixed for another draw
       row->blueRed.resize(columns.size());
       row->greenAlpha.resize(columns.size());
     }
@@ -398,8 +383,8 @@ struct BilinearRows {
 
 struct TentRows {
   const TBitmap32& source;
-  TentTable columns;
-  TentTable rows;
+  const TentTable& columns;
+  const TentTable& rows;
 
   // Each channel: the sum of pixel * (column weight * row weight) over all taps, weights in
   // 1/65536 summing to exactly one, rounded to nearest once.
@@ -427,9 +412,10 @@ struct TentRows {
 // The row loop of every stretched transfer. An opaque transfer writes the resampled row
 // straight into the destination; the other modes resample into a line buffer and combine.
 template <class Rows>
-void ResampleRows(TBitmap32& dest, const TRect& area, Rows producer, Combine how, const TBitmap32& source) {
+void ResampleRows(TBitmap32& dest, const TRect& area, Rows producer, Combine how, const TBitmap32& source,
+                  std::vector<TColor32>& line) {
   const int32_t n = area.Width();
-  std::vector<TColor32> line(how == Combine::Opaque ? 0 : static_cast<size_t>(n));
+  if (how != Combine::Opaque) line.resize(static_cast<size_t>(n));
   for (int32_t y = area.Top; y < area.Bottom; ++y) {
     TColor32* dst = dest.ScanLine(y) + area.Left;
     if (how == Combine::Opaque) {
@@ -448,15 +434,23 @@ void Stretch(TBitmap32& dest, const TRect& area, const TRect& destRect, const TR
   const Axis x{sourceRect.Left, sourceRect.Right, dstW, static_cast<int64_t>(area.Left) - destRect.Left, area.Width()};
   const Axis y{sourceRect.Top, sourceRect.Bottom, dstH, static_cast<int64_t>(area.Top) - destRect.Top, area.Height()};
 
+  TResampleScratch& scratch = ResampleScratchOf(source);
   if (source.StretchFilter == TStretchFilter::sfNearest) {
-    ResampleRows(dest, area, NearestRows{source, NearestTable(x), NearestTable(y)}, how, source);
+    NearestTable(x, scratch.columns);
+    NearestTable(y, scratch.rows);
+    ResampleRows(dest, area, NearestRows{source, scratch.columns, scratch.rows}, how, source, scratch.line);
   } else if (dstW <= x.Length() && dstH <= y.Length()) {
-    ResampleRows(dest, area, BlockRows{source, BlockTable(x), BlockTable(y)}, how, source);
+    BlockTable(x, scratch.columnBlocks);
+    BlockTable(y, scratch.rowBlocks);
+    ResampleRows(dest, area, BlockRows(source, scratch), how, source, scratch.line);
   } else if (x.Length() >= 2 && y.Length() >= 2) {
-    ResampleRows(dest, area, BilinearRows{source, BilinearTable(x, source.Width()), BilinearTable(y, source.Height())},
-                 how, source);
+    BilinearTable(x, source.Width(), scratch.columnTaps);
+    BilinearTable(y, source.Height(), scratch.rowTaps);
+    ResampleRows(dest, area, BilinearRows(source, scratch), how, source, scratch.line);
   } else {
-    ResampleRows(dest, area, TentRows{source, MakeTentTable(x), MakeTentTable(y)}, how, source);
+    MakeTentTable(x, scratch.columnTent, scratch.tentTaps);
+    MakeTentTable(y, scratch.rowTent, scratch.tentTaps);
+    ResampleRows(dest, area, TentRows{source, scratch.columnTent, scratch.rowTent}, how, source, scratch.line);
   }
 }
 
@@ -474,7 +468,9 @@ bool Contains(const TBitmap32& surface, const TRect& r) {
 }  // namespace
 
 std::vector<int32_t> NearestIndices(int32_t sourceLow, int32_t sourceHigh, int32_t destLength) {
-  return NearestTable(Axis{sourceLow, sourceHigh, destLength, 0, std::max(destLength, 0)});
+  std::vector<int32_t> table;
+  NearestTable(Axis{sourceLow, sourceHigh, destLength, 0, std::max(destLength, 0)}, table);
+  return table;
 }
 
 void TBitmap32::Draw(int32_t x, int32_t y, const TBitmap32& source) {
@@ -527,8 +523,11 @@ void TBitmap32::DrawFromDC(const TRect& destRect, const TRect& sourceRect, const
                static_cast<int64_t>(area.Left) - destRect.Left, area.Width()};
   const Axis y{sourceRect.Top, sourceRect.Bottom, static_cast<int64_t>(destRect.Bottom) - destRect.Top,
                static_cast<int64_t>(area.Top) - destRect.Top, area.Height()};
-  std::vector<int32_t> columns = NearestTable(x);
-  std::vector<int32_t> rows = NearestTable(y);
+  TResampleScratch& scratch = ResampleScratchOf(deviceContext);
+  std::vector<int32_t>& columns = scratch.columns;
+  std::vector<int32_t>& rows = scratch.rows;
+  NearestTable(x, columns);
+  NearestTable(y, rows);
   // The tables are monotonic, so the indices inside the context form one run on each axis.
   const auto inside = [](std::vector<int32_t>& table, int32_t length) {
     const auto from = std::lower_bound(table.begin(), table.end(), 0);
@@ -543,8 +542,7 @@ void TBitmap32::DrawFromDC(const TRect& destRect, const TRect& sourceRect, const
   area.Right = area.Left + static_cast<int32_t>(columns.size());
   area.Bottom = area.Top + static_cast<int32_t>(rows.size());
   if (area.IsEmpty()) return;
-  ResampleRows(*this, area, NearestRows{deviceContext, std::move(columns), std::move(rows)}, Combine::Opaque,
-               deviceContext);
+  ResampleRows(*this, area, NearestRows{deviceContext, columns, rows}, Combine::Opaque, deviceContext, scratch.line);
 }
 
 void TBitmap32::DrawToDC(TBitmap32& deviceContext, int32_t x, int32_t y) const {

@@ -27,14 +27,7 @@ constexpr int32_t kFixedToSub = 16 - kSubShift;
 // cell on, so points meant to lie on a line but carrying a little rounding stay on it.
 constexpr int32_t kFixedToSubBias = 2047;
 
-// An edge in 1/8-pixel units, oriented downwards (y1 < y2); horizontal edges are left out.
-struct Edge {
-  int64_t x1;
-  int64_t y1;
-  int64_t dx;
-  int64_t dy;
-  int64_t y2;
-};
+using Edge = TPolygonEdge;
 
 int64_t FloorDiv(int64_t a, int64_t b) { return a / b - (a % b < 0 ? 1 : 0); }  // b > 0
 int64_t CeilDiv(int64_t a, int64_t b) { return a / b + (a % b > 0 ? 1 : 0); }   // b > 0
@@ -42,8 +35,8 @@ int64_t CeilDiv(int64_t a, int64_t b) { return a / b + (a % b > 0 ? 1 : 0); }   
 // 16.16 to 1/8 pixel; an arithmetic shift, so negative coordinates round the same way.
 int64_t ToSub(int32_t fixed) { return (static_cast<int64_t>(fixed) + kFixedToSubBias) >> kFixedToSub; }
 
-std::vector<Edge> BuildEdges(const std::vector<std::vector<TFixedPoint>>& contours) {
-  std::vector<Edge> edges;
+void BuildEdges(const std::vector<std::vector<TFixedPoint>>& contours, std::vector<Edge>& edges) {
+  edges.clear();
   for (const auto& contour : contours) {
     if (contour.size() < 3) continue;
     for (size_t i = 0; i < contour.size(); ++i) {
@@ -60,14 +53,17 @@ std::vector<Edge> BuildEdges(const std::vector<std::vector<TFixedPoint>>& contou
     }
   }
   std::sort(edges.begin(), edges.end(), [](const Edge& l, const Edge& r) { return l.y1 < r.y1; });
-  return edges;
 }
 
 // Walks the sample rows top to bottom, keeping the edges that cross the current one. Samples
 // sit at (k * step + step / 2) in 1/8-pixel units on both axes, k being the sample index.
 class SampleRows {
  public:
-  SampleRows(const std::vector<Edge>& edges, int64_t step) : edges_(edges), step_(step) {}
+  // `active` and `crossings` are scratch that the caller keeps.
+  SampleRows(const std::vector<Edge>& edges, int64_t step, std::vector<const Edge*>& active, std::vector<int64_t>& crossings)
+      : edges_(edges), step_(step), active_(active), crossings_(crossings) {
+    active_.clear();
+  }
 
   // The sorted sample indices at which coverage toggles on sample row `row`; rows must come in
   // increasing order.
@@ -90,16 +86,25 @@ class SampleRows {
   const std::vector<Edge>& edges_;
   int64_t step_;
   size_t next_ = 0;
-  std::vector<const Edge*> active_;
-  std::vector<int64_t> crossings_;
+  std::vector<const Edge*>& active_;
+  std::vector<int64_t>& crossings_;
 };
 
-void FillAntialiased(TBitmap32& surface, const std::vector<Edge>& edges, int64_t top, int64_t bottom, TColor32 color) {
+// What a fill works with: the edges and the scratch it keeps between fills.
+struct FillScratch {
+  const std::vector<Edge>& edges;
+  std::vector<const Edge*>& active;
+  std::vector<int64_t>& crossings;
+  std::vector<uint8_t>& coverage;
+};
+
+void FillAntialiased(TBitmap32& surface, const FillScratch& scratch, int64_t top, int64_t bottom, TColor32 color) {
   const TRect& clip = surface.ClipRect();
   const int64_t subLeft = static_cast<int64_t>(clip.Left) << kSubShift;
   const int64_t subRight = static_cast<int64_t>(clip.Right) << kSubShift;
-  std::vector<uint8_t> coverage(static_cast<size_t>(clip.Width()), 0);  // 0..64 per pixel
-  SampleRows rows(edges, 1);
+  std::vector<uint8_t>& coverage = scratch.coverage;  // 0..64 per pixel, all 0 between fills
+  coverage.resize(static_cast<size_t>(clip.Width()), 0);
+  SampleRows rows(scratch.edges, 1, scratch.active, scratch.crossings);
 
   for (int64_t y = top; y < bottom; ++y) {
     int64_t touchedFrom = clip.Right, touchedTo = clip.Left;
@@ -131,9 +136,9 @@ void FillAntialiased(TBitmap32& surface, const std::vector<Edge>& edges, int64_t
   }
 }
 
-void FillWhole(TBitmap32& surface, const std::vector<Edge>& edges, int64_t top, int64_t bottom, TColor32 color) {
+void FillWhole(TBitmap32& surface, const FillScratch& scratch, int64_t top, int64_t bottom, TColor32 color) {
   const TRect& clip = surface.ClipRect();
-  SampleRows rows(edges, kSub);
+  SampleRows rows(scratch.edges, kSub, scratch.active, scratch.crossings);
   for (int64_t y = top; y < bottom; ++y) {
     const std::vector<int64_t>& crossings = rows.Crossings(y);
     TColor32* row = surface.ScanLine(static_cast<int32_t>(y));
@@ -150,7 +155,8 @@ void FillWhole(TBitmap32& surface, const std::vector<Edge>& edges, int64_t top, 
 void TPolygon32::Draw(TBitmap32& surface, TColor32 color) const {
   const TRect& clip = surface.ClipRect();
   if (surface.Empty() || clip.IsEmpty() || AlphaOf(color) == 0) return;
-  const std::vector<Edge> edges = BuildEdges(contours_);
+  BuildEdges(contours_, edges_);
+  const std::vector<Edge>& edges = edges_;
   if (edges.empty()) return;
   int64_t subTop = edges.front().y1, subBottom = edges.front().y2;
   for (const Edge& e : edges) subBottom = std::max(subBottom, e.y2);
@@ -159,10 +165,11 @@ void TPolygon32::Draw(TBitmap32& surface, TColor32 color) const {
   const int64_t top = std::max<int64_t>(FloorDiv(subTop, kSub), clip.Top);
   const int64_t bottom = std::min<int64_t>(CeilDiv(subBottom, kSub), clip.Bottom);
   if (top >= bottom) return;
+  const FillScratch scratch{edges_, active_, crossings_, coverage_};
   if (Antialiased) {
-    FillAntialiased(surface, edges, top, bottom, color);
+    FillAntialiased(surface, scratch, top, bottom, color);
   } else {
-    FillWhole(surface, edges, top, bottom, color);
+    FillWhole(surface, scratch, top, bottom, color);
   }
 }
 

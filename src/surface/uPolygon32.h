@@ -7,11 +7,21 @@
 // are scanned and blended with BlendColor. Contours with fewer than 3 points are ignored.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "surface/uBitmap32.h"
 
 namespace lumora {
+
+// An outline edge in 1/8-pixel units, oriented downwards (y1 < y2); the fill's own business.
+struct TPolygonEdge {
+  int64_t x1;
+  int64_t y1;
+  int64_t dx;
+  int64_t dy;
+  int64_t y2;
+};
 
 class TPolygon32 {
  public:
@@ -19,7 +29,11 @@ class TPolygon32 {
 
   void Add(TFixedPoint point) { contours_.back().push_back(point); }
   void NewLine() { contours_.emplace_back(); }
-  void Clear() { contours_.assign(1, {}); }
+  // Keeps the storage, so that a polygon refilled every frame allocates nothing.
+  void Clear() {
+    contours_.resize(1);
+    contours_.front().clear();
+  }
   const std::vector<std::vector<TFixedPoint>>& Contours() const { return contours_; }
 
   // Fills onto `surface`, limited to its clip rectangle.
@@ -30,6 +44,11 @@ class TPolygon32 {
 
  private:
   std::vector<std::vector<TFixedPoint>> contours_;
+  // Scratch of Draw, kept between fills.
+  mutable std::vector<TPolygonEdge> edges_;
+  mutable std::vector<const TPolygonEdge*> active_;
+  mutable std::vector<int64_t> crossings_;
+  mutable std::vector<uint8_t> coverage_;
 };
 
 }  // namespace lumora
