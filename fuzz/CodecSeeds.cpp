@@ -10,6 +10,7 @@
 
 #include <jpeglib.h>
 
+#include "base/uByteOrder.h"
 #include "surface/uBitmap32.h"
 #include "surface/uCodecs.h"
 
@@ -60,11 +61,6 @@ std::string RawJpeg(int components, J_COLOR_SPACE space, bool progressive) {
   return bytes;
 }
 
-std::string Le(uint32_t value, int bytes) {
-  std::string s;
-  for (int i = 0; i < bytes; ++i) s += static_cast<char>(i < 4 ? value >> (8 * i) : 0);
-  return s;
-}
 
 // A 5 x 3 bitmap of the given depth; palettes and masks follow the header as the format says.
 std::string Bmp(int bits, int32_t height, uint32_t compression, int infoSize, const std::vector<uint32_t>& masks) {
@@ -72,21 +68,21 @@ std::string Bmp(int bits, int32_t height, uint32_t compression, int infoSize, co
   const int rowBytes = (width * bits + 31) / 32 * 4;
   std::string rows;
   for (int i = 0; i < rowBytes * (height < 0 ? -height : height); ++i) rows += static_cast<char>(i * 29 + 3);
-  std::string info = Le(infoSize, 4) + Le(width, 4) + Le(static_cast<uint32_t>(height), 4) + Le(1, 2) + Le(bits, 2) +
-                     Le(compression, 4) + Le(static_cast<uint32_t>(rows.size()), 4) + Le(0, 16);
+  std::string info = LeBytes(infoSize, 4) + LeBytes(width, 4) + LeBytes(static_cast<uint32_t>(height), 4) + LeBytes(1, 2) + LeBytes(bits, 2) +
+                     LeBytes(compression, 4) + LeBytes(static_cast<uint32_t>(rows.size()), 4) + LeBytes(0, 16);
   std::string extra;
-  for (uint32_t mask : masks) extra += Le(mask, 4);
+  for (uint32_t mask : masks) extra += LeBytes(mask, 4);
   if (infoSize > 40) {
     info += extra;
     extra.clear();
     info.resize(static_cast<size_t>(infoSize), '\0');
   }
   if (bits <= 8) {
-    for (int i = 0; i < (1 << bits); ++i) extra += Le(0x00102030u * static_cast<uint32_t>(i + 1), 4);
+    for (int i = 0; i < (1 << bits); ++i) extra += LeBytes(0x00102030u * static_cast<uint32_t>(i + 1), 4);
   }
   const std::string head = info + extra;
-  return "BM" + Le(static_cast<uint32_t>(14 + head.size() + rows.size()), 4) + Le(0, 4) +
-         Le(static_cast<uint32_t>(14 + head.size()), 4) + head + rows;
+  return "BM" + LeBytes(static_cast<uint32_t>(14 + head.size() + rows.size()), 4) + LeBytes(0, 4) +
+         LeBytes(static_cast<uint32_t>(14 + head.size()), 4) + head + rows;
 }
 
 lumora::TGifImage SampleGif() {

@@ -4,14 +4,14 @@
 #include <cmath>
 #include <numbers>
 
+#include "base/uRandom.h"
+#include "base/uRounding.h"
 #include "base/uTicks.h"
 #include "objects/uObjectThread.h"
-#include "base/uRandom.h"
 
 namespace lumora {
 namespace {
 
-int32_t Round(double value) { return static_cast<int32_t>(std::nearbyint(value)); }
 int32_t RandomSign() { return Random(2) == 0 ? -1 : 1; }
 // A random integer in [low, high), or in [high, low) when high < low; `low` when they are equal.
 int32_t RandomBetween(int32_t low, int32_t high) {

@@ -1,4 +1,5 @@
 // The project file reader (see uFileIO.h).
+#include "base/uByteOrder.h"
 #include "project/uFileIO.h"
 
 #include <algorithm>
@@ -67,7 +68,7 @@ void TMyStream::ReadBuffer(void* buffer, int64_t count) {
 int32_t TMyStream::ReadInteger() {
   uint8_t bytes[4];
   ReadBuffer(bytes, 4);
-  return detail::GetInt32(bytes);
+  return GetLeInt32(bytes);
 }
 
 std::string TMyStream::ReadMagic(int length) {

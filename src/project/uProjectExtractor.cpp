@@ -1,4 +1,5 @@
 // Finding and extracting the scene package (see uProjectExtractor.h).
+#include "base/uByteOrder.h"
 #include "project/uProjectExtractor.h"
 
 #include <algorithm>
@@ -21,8 +22,7 @@ constexpr int64_t kBufferSize = 1 << 20;
 bool ReadInt32(platform::File& file, int32_t& value) {
   unsigned char bytes[4];
   if (file.Read(bytes, 4) != 4) return false;
-  value = static_cast<int32_t>(static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-                               static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24);
+  value = GetLeInt32(bytes);
   return true;
 }
 

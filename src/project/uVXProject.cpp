@@ -10,17 +10,6 @@
 
 namespace lumora {
 
-namespace detail {
-int32_t GetInt32(const uint8_t* bytes) {
-  return static_cast<int32_t>(static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-                              static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24);
-}
-void PutInt32(uint8_t* bytes, int32_t value) {
-  const auto v = static_cast<uint32_t>(value);
-  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-}  // namespace detail
-
 TWaveParam TWaveParam::Defaults() {
   TWaveParam wave;
   wave.SetAmplitude(6);

@@ -9,15 +9,11 @@
 #include <cstdint>
 #include <string>
 
+#include "base/uByteOrder.h"
 #include "objects/uAnimObjects.h"
 #include "surface/uBitmap.h"
 
 namespace lumora {
-
-namespace detail {
-int32_t GetInt32(const uint8_t* bytes);
-void PutInt32(uint8_t* bytes, int32_t value);
-}  // namespace detail
 
 // One water region's settings (record k serves mask region k + 1). A new record is all zeros.
 class TWaveParam {
@@ -25,26 +21,26 @@ class TWaveParam {
   static constexpr size_t kSize = 32;
   std::array<uint8_t, kSize> Record{};
 
-  int32_t Amplitude() const { return detail::GetInt32(&Record[0]); }
-  int32_t Frequency() const { return detail::GetInt32(&Record[4]); }
-  int32_t Speed() const { return detail::GetInt32(&Record[8]); }
-  int32_t Direction() const { return detail::GetInt32(&Record[12]); }
+  int32_t Amplitude() const { return GetLeInt32(&Record[0]); }
+  int32_t Frequency() const { return GetLeInt32(&Record[4]); }
+  int32_t Speed() const { return GetLeInt32(&Record[8]); }
+  int32_t Direction() const { return GetLeInt32(&Record[12]); }
   bool ShiftColumns() const { return Record[16] != 0; }
   bool Ripple() const { return Record[17] != 0; }
   bool Perspective() const { return Record[18] != 0; }
-  int32_t Period() const { return detail::GetInt32(&Record[20]); }
-  int32_t Jitter() const { return detail::GetInt32(&Record[24]); }
+  int32_t Period() const { return GetLeInt32(&Record[20]); }
+  int32_t Jitter() const { return GetLeInt32(&Record[24]); }
   bool Reflection() const { return Record[29] != 0; }
 
-  void SetAmplitude(int32_t v) { detail::PutInt32(&Record[0], v); }
-  void SetFrequency(int32_t v) { detail::PutInt32(&Record[4], v); }
-  void SetSpeed(int32_t v) { detail::PutInt32(&Record[8], v); }
-  void SetDirection(int32_t v) { detail::PutInt32(&Record[12], v); }
+  void SetAmplitude(int32_t v) { PutLe32(&Record[0], static_cast<uint32_t>(v)); }
+  void SetFrequency(int32_t v) { PutLe32(&Record[4], static_cast<uint32_t>(v)); }
+  void SetSpeed(int32_t v) { PutLe32(&Record[8], static_cast<uint32_t>(v)); }
+  void SetDirection(int32_t v) { PutLe32(&Record[12], static_cast<uint32_t>(v)); }
   void SetShiftColumns(bool v) { Record[16] = v ? 1 : 0; }
   void SetRipple(bool v) { Record[17] = v ? 1 : 0; }
   void SetPerspective(bool v) { Record[18] = v ? 1 : 0; }
-  void SetPeriod(int32_t v) { detail::PutInt32(&Record[20], v); }
-  void SetJitter(int32_t v) { detail::PutInt32(&Record[24], v); }
+  void SetPeriod(int32_t v) { PutLe32(&Record[20], static_cast<uint32_t>(v)); }
+  void SetJitter(int32_t v) { PutLe32(&Record[24], static_cast<uint32_t>(v)); }
   void SetReflection(bool v) { Record[29] = v ? 1 : 0; }
 
   // The values a record has when the file does not supply it.
@@ -57,19 +53,19 @@ class TWeatherParam {
   static constexpr size_t kSize = 24;
   std::array<uint8_t, kSize> Record{};
 
-  int32_t Kind() const { return detail::GetInt32(&Record[0]); }
-  int32_t Count() const { return detail::GetInt32(&Record[4]); }
-  int32_t SpeedIndex() const { return detail::GetInt32(&Record[8]); }
-  int32_t Angle() const { return detail::GetInt32(&Record[12]); }
-  int32_t DropLength() const { return detail::GetInt32(&Record[16]); }
-  int32_t Density() const { return detail::GetInt32(&Record[20]); }
+  int32_t Kind() const { return GetLeInt32(&Record[0]); }
+  int32_t Count() const { return GetLeInt32(&Record[4]); }
+  int32_t SpeedIndex() const { return GetLeInt32(&Record[8]); }
+  int32_t Angle() const { return GetLeInt32(&Record[12]); }
+  int32_t DropLength() const { return GetLeInt32(&Record[16]); }
+  int32_t Density() const { return GetLeInt32(&Record[20]); }
 
-  void SetKind(int32_t v) { detail::PutInt32(&Record[0], v); }
-  void SetCount(int32_t v) { detail::PutInt32(&Record[4], v); }
-  void SetSpeedIndex(int32_t v) { detail::PutInt32(&Record[8], v); }
-  void SetAngle(int32_t v) { detail::PutInt32(&Record[12], v); }
-  void SetDropLength(int32_t v) { detail::PutInt32(&Record[16], v); }
-  void SetDensity(int32_t v) { detail::PutInt32(&Record[20], v); }
+  void SetKind(int32_t v) { PutLe32(&Record[0], static_cast<uint32_t>(v)); }
+  void SetCount(int32_t v) { PutLe32(&Record[4], static_cast<uint32_t>(v)); }
+  void SetSpeedIndex(int32_t v) { PutLe32(&Record[8], static_cast<uint32_t>(v)); }
+  void SetAngle(int32_t v) { PutLe32(&Record[12], static_cast<uint32_t>(v)); }
+  void SetDropLength(int32_t v) { PutLe32(&Record[16], static_cast<uint32_t>(v)); }
+  void SetDensity(int32_t v) { PutLe32(&Record[20], static_cast<uint32_t>(v)); }
 };
 
 // One sound effect: a length-prefixed path of at most 255 characters and its play schedule.
@@ -84,12 +80,12 @@ class SoundSlot {
   // Keeps the first 255 characters.
   void SetPath(const std::string& path);
   bool Used() const { return Record[0] != 0; }
-  int32_t PlayMode() const { return detail::GetInt32(&Record[256]); }
-  int32_t IntervalMin() const { return detail::GetInt32(&Record[260]); }
-  int32_t IntervalMax() const { return detail::GetInt32(&Record[264]); }
-  void SetPlayMode(int32_t v) { detail::PutInt32(&Record[256], v); }
-  void SetIntervalMin(int32_t v) { detail::PutInt32(&Record[260], v); }
-  void SetIntervalMax(int32_t v) { detail::PutInt32(&Record[264], v); }
+  int32_t PlayMode() const { return GetLeInt32(&Record[256]); }
+  int32_t IntervalMin() const { return GetLeInt32(&Record[260]); }
+  int32_t IntervalMax() const { return GetLeInt32(&Record[264]); }
+  void SetPlayMode(int32_t v) { PutLe32(&Record[256], static_cast<uint32_t>(v)); }
+  void SetIntervalMin(int32_t v) { PutLe32(&Record[260], static_cast<uint32_t>(v)); }
+  void SetIntervalMax(int32_t v) { PutLe32(&Record[264], static_cast<uint32_t>(v)); }
 };
 
 // The authoring side's build settings; kept, never acted on.

@@ -8,6 +8,7 @@
 #include <numbers>
 
 #include "base/uRandom.h"
+#include "base/uRounding.h"
 #include "base/uTicks.h"
 #include "objects/uAnimObjects.h"
 #include "objects/uImageObjects.h"
@@ -18,14 +19,6 @@
 
 namespace lumora {
 namespace {
-
-// Round to nearest with ties to even, the default rounding of the floating-point unit. Adding
-// and removing 1.5 x 2^52 makes the hardware round without a library call; the values the
-// engine rounds are far below 2^51, the rest take the library's way.
-inline int64_t RoundEven(double value) {
-  if (std::fabs(value) < 0x1p51) return static_cast<int64_t>((value + 0x1.8p52) - 0x1.8p52);
-  return static_cast<int64_t>(std::nearbyint(value));
-}
 
 // |(v mod period) mod 360| with truncating remainders, the index into the cosine table.
 inline size_t CosIndex(int64_t v, int32_t period) {
@@ -83,7 +76,7 @@ void TAnimEngine::Prepare() {
   clock_.ClockColor = 0xFFFFFF;
   clock_.ClockAlpha = 180;
   if (ShowClock) {
-    const auto side = static_cast<int32_t>(RoundEven(width_ / 8.0));
+    const auto side = static_cast<int32_t>(RoundHalfEven(width_ / 8.0));
     clock_.SetClockSize(side, side);
   }
   if (project_->Weather.Kind() > 0 || HasObjects() || ShowClock) output_.SetSize(width_, height_);
@@ -234,9 +227,9 @@ void TAnimEngine::WaveRow(int32_t y) {
       w.A += w.dA;
       w.Q -= 0.8 * w.dQ;
     }
-    const int64_t g = RoundEven(static_cast<double>(height_ - y) * w.Q * 360 / height_ + static_cast<double>(phase_[r]));
-    w.RowY = RoundEven(cosTable_[CosIndex(g, w.Period)] * w.A);
-    if (w.ShiftColumns) w.RowX = RoundEven(std::cos(static_cast<double>(g % 360) * std::numbers::pi / 180) * w.A);
+    const int64_t g = RoundHalfEven(static_cast<double>(height_ - y) * w.Q * 360 / height_ + static_cast<double>(phase_[r]));
+    w.RowY = RoundHalfEven(cosTable_[CosIndex(g, w.Period)] * w.A);
+    if (w.ShiftColumns) w.RowX = RoundHalfEven(std::cos(static_cast<double>(g % 360) * std::numbers::pi / 180) * w.A);
   }
 }
 
@@ -306,13 +299,13 @@ void TAnimEngine::MapColumnWaveSpan(int32_t y, const TSpan& span) {
   } else {
     for (int32_t i = 0; i < count; ++i) {
       const double column = first + direction * i;
-      v[i] = RoundEven(column * Q / 2 * halfRows / rows + phase);
+      v[i] = RoundHalfEven(column * Q / 2 * halfRows / rows + phase);
     }
   }
 
   if (w.A != rowYTableAmplitude_[static_cast<size_t>(r)]) {
     rowYTableAmplitude_[static_cast<size_t>(r)] = w.A;
-    for (size_t k = 0; k < cosTable_.size(); ++k) rowYTable_[static_cast<size_t>(r)][k] = RoundEven(cosTable_[k] * w.A);
+    for (size_t k = 0; k < cosTable_.size(); ++k) rowYTable_[static_cast<size_t>(r)][k] = RoundHalfEven(cosTable_[k] * w.A);
   }
   const int64_t* table = rowYTable_[static_cast<size_t>(r)].data();
   const int64_t period = w.Period;
@@ -379,7 +372,7 @@ void TAnimEngine::AdvancePhases(uint32_t dt) {
     const TWaveParam& record = *waveParams_[r];
     // The first product wraps in 32 bits, as the frame time times the speed always has.
     const auto product = static_cast<int32_t>(static_cast<uint32_t>(record.Speed()) * dt);
-    const int64_t step = RoundEven(product / 50.0 * speed_ / 100);
+    const int64_t step = RoundHalfEven(product / 50.0 * speed_ / 100);
     const int32_t direction = record.Direction();
     const bool decreasing = direction == 0 || direction == 4 || direction == 5;
     // The phase is a 32-bit angle that wraps; only its value modulo the period matters.
@@ -434,8 +427,8 @@ void TAnimEngine::DrawObjects() {
     const int32_t picHeight = object->PicHeight;
     const int32_t left = object->GetLeft();
     const int32_t top = object->GetTop();
-    const auto right = static_cast<int32_t>(RoundEven(left + picWidth * object->ScaleX * object->WidthSize / 100));
-    const auto bottom = static_cast<int32_t>(RoundEven(top + picHeight * object->ScaleY * object->HeightSize / 100));
+    const auto right = static_cast<int32_t>(RoundHalfEven(left + picWidth * object->ScaleX * object->WidthSize / 100));
+    const auto bottom = static_cast<int32_t>(RoundHalfEven(top + picHeight * object->ScaleY * object->HeightSize / 100));
     TBitmap32& frame = *object->FrameBitmap;
     if (frame.Width() != picWidth || frame.Height() != picHeight || frame.Empty()) continue;
     TBitmap32* source = &frame;

@@ -4,12 +4,12 @@
 #include <cmath>
 #include <numbers>
 
+#include "base/uRounding.h"
 #include "surface/uCanvas.h"
 
 namespace lumora {
 namespace {
 
-int32_t Round(double value) { return static_cast<int32_t>(std::nearbyint(value)); }
 double Radians(double degrees) { return degrees * std::numbers::pi / 180; }
 
 // The point at `degrees` clockwise from twelve o'clock, `length` from the centre.

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/uRounding.h"
 #include "surface/uBitmap32.h"
 #include "surface/uResampleScratch.h"
 
@@ -213,7 +214,7 @@ void MakeTentTable(const Axis& axis, TentTable& table, std::vector<std::pair<int
     uint32_t sum = 0;
     size_t heaviest = begin;
     for (const auto& [index, raw] : taps) {
-      const auto w = static_cast<uint32_t>(std::lround(raw / total * kWeightOne));
+      const auto w = static_cast<uint32_t>(RoundHalfUp(raw / total * kWeightOne));
       if (table.indices.size() == begin || w > table.weights[heaviest]) heaviest = table.indices.size();
       table.indices.push_back(axis.lo + index);
       table.weights.push_back(w);

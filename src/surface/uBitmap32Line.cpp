@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdlib>
 
+#include "base/uRounding.h"
 #include "surface/uBitmap32.h"
 
 namespace lumora {
@@ -21,11 +22,6 @@ namespace {
 
 // The clip bounds multiply two extents of up to 33 bits each, more than 64 bits can hold.
 using Wide = __int128;
-
-Wide CeilDiv(Wide numerator, Wide denominator) {  // denominator > 0
-  const Wide quotient = numerator / denominator;
-  return quotient + (numerator % denominator > 0 ? 1 : 0);
-}
 
 // The k range [from, to) in which `origin + step * k` lies in [lo, hi), step being +1 or -1.
 void LimitByAxis(int64_t origin, int step, int64_t lo, int64_t hi, int64_t& from, int64_t& to) {
@@ -63,8 +59,8 @@ void TBitmap32::LineBlend(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor
   LimitByAxis(minorOrigin, minorStep, minorLo, minorHi, qFrom, qTo);
   if (qFrom >= qTo) return;
   if (a > 0) {
-    from = std::max<int64_t>(from, static_cast<int64_t>(CeilDiv(Wide{2 * qFrom - 1} * n, Wide{2} * a)));
-    to = std::min<int64_t>(to, static_cast<int64_t>(CeilDiv(Wide{2 * qTo - 1} * n, Wide{2} * a)));
+    from = std::max<int64_t>(from, static_cast<int64_t>(CeilDiv<Wide>(Wide{2 * qFrom - 1} * n, Wide{2} * a)));
+    to = std::min<int64_t>(to, static_cast<int64_t>(CeilDiv<Wide>(Wide{2 * qTo - 1} * n, Wide{2} * a)));
   }
   if (from >= to) return;
 

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/uByteOrder.h"
 #include "surface/uBitmap32.h"
 #include "surface/uCodecs.h"
 
@@ -39,8 +40,6 @@ constexpr uint32_t kBiRgb = 0;
 constexpr uint32_t kBiBitfields = 3;
 constexpr uint32_t kBiAlphaBitfields = 6;
 
-uint32_t Le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
 // One channel of a pixel through its mask, scaled to 0..255. Masks need not be contiguous or 8
 // bits wide; a zero mask gives 0.
@@ -71,25 +70,25 @@ struct TBmp32Layout {
 // The header of a 32-bit file, every offset and size proven inside the data.
 TBmp32Layout ReadBmp32Header(const uint8_t* data, size_t size) {
   const uint8_t* info = data + kFileHeaderBytes;
-  const uint32_t infoSize = Le32(info);
+  const uint32_t infoSize = GetLe32(info);
   if (infoSize < 40 || infoSize > 124 || kFileHeaderBytes + infoSize > size) throw EPictureError("BMP: unsupported header");
   TBmp32Layout layout;
-  const auto width = static_cast<int32_t>(Le32(info + 4));
-  const auto height = static_cast<int32_t>(Le32(info + 8));
+  const auto width = static_cast<int32_t>(GetLe32(info + 4));
+  const auto height = static_cast<int32_t>(GetLe32(info + 8));
   if (width <= 0 || height == 0 || height == INT32_MIN) throw EPictureError("BMP: bad picture size");
   layout.Width = width;
   layout.TopDown = height < 0;
   layout.Height = height < 0 ? -height : height;
   CheckPictureSize(layout.Width, layout.Height, "BMP");
 
-  const uint32_t compression = Le32(info + 16);
+  const uint32_t compression = GetLe32(info + 16);
   if (compression == kBiBitfields || compression == kBiAlphaBitfields) {
     // Masks follow a 40-byte header and are part of the longer ones; the alpha mask exists with
     // BI_ALPHABITFIELDS or a header of 56 bytes or more.
     const bool alphaMask = compression == kBiAlphaBitfields || infoSize >= 56;
     const size_t count = alphaMask ? 4 : 3;
     if (kFileHeaderBytes + 40 + 4 * count > size) throw EPictureError("BMP: header truncated");
-    for (size_t i = 0; i < count; ++i) layout.Masks[i] = Le32(info + 40 + 4 * i);
+    for (size_t i = 0; i < count; ++i) layout.Masks[i] = GetLe32(info + 40 + 4 * i);
     // Without an alpha mask the file's alpha bytes are the bits that no colour mask uses.
     if (!alphaMask || layout.Masks[3] == 0) {
       layout.Masks[3] = (layout.Masks[0] | layout.Masks[1] | layout.Masks[2]) & 0xFF000000 ? 0 : 0xFF000000;
@@ -98,7 +97,7 @@ TBmp32Layout ReadBmp32Header(const uint8_t* data, size_t size) {
     throw EPictureError("BMP: unsupported compression");
   }
 
-  layout.PixelOffset = Le32(data + 10);
+  layout.PixelOffset = GetLe32(data + 10);
   const uint64_t pixelBytes = uint64_t{4} * static_cast<uint64_t>(layout.Width) * static_cast<uint64_t>(layout.Height);
   if (layout.PixelOffset > size || pixelBytes > size - layout.PixelOffset) throw EPictureError("BMP: pixel data truncated");
   return layout;
@@ -115,7 +114,7 @@ void DecodeBmp32(const uint8_t* data, size_t size, TBitmap32& surface) {
     const uint8_t* source = data + layout.PixelOffset + static_cast<size_t>(fileRow) * 4 * static_cast<size_t>(layout.Width);
     TColor32* target = surface.ScanLine(y);
     for (int32_t x = 0; x < layout.Width; ++x, source += 4) {
-      const uint32_t pixel = Le32(source);
+      const uint32_t pixel = GetLe32(source);
       target[x] = Color32(red.Of(pixel), green.Of(pixel), blue.Of(pixel), alphaByMask ? alpha.Of(pixel) : 255);
     }
   }
@@ -136,9 +135,9 @@ void DecodeBmpOther(const uint8_t* data, size_t size, TBitmap32& surface) {
   // stb_image reads zeros past the end of the data, so a few header bytes could make it allocate
   // and fill hundreds of megabytes; the rows must be in the file first.
   const uint8_t* info = data + kFileHeaderBytes;
-  const int bits = Le32(info) == 12 ? Le16(info + 10) : Le16(info + 14);
+  const int bits = GetLe32(info) == 12 ? GetLe16(info + 10) : GetLe16(info + 14);
   const uint64_t rowBytes = (static_cast<uint64_t>(width) * static_cast<uint64_t>(bits) + 31) / 32 * 4;
-  const uint64_t offset = Le32(data + 10);
+  const uint64_t offset = GetLe32(data + 10);
   if (offset > size || rowBytes * static_cast<uint64_t>(height) > size - offset) throw EPictureError("BMP: pixel data truncated");
   TStbPixels decoded;
   decoded.Pixels = stbi_load_from_memory(data, length, &width, &height, &channels, 3);
@@ -159,7 +158,7 @@ void DecodeBmp(const uint8_t* data, size_t size, TBitmap32& surface) {
   }
   const uint8_t* info = data + kFileHeaderBytes;
   // Every header but the 12-byte OS/2 one keeps the depth at offset 14 of the info header.
-  const bool deep = Le32(info) >= 40 && Le16(info + 14) == 32;
+  const bool deep = GetLe32(info) >= 40 && GetLe16(info + 14) == 32;
   if (deep) {
     DecodeBmp32(data, size, surface);
   } else {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/uByteOrder.h"
 #include "surface/uBitmap32.h"
 #include "surface/uCodecs.h"
 
@@ -84,13 +85,13 @@ bool ReadExtension(GifFileType* file, TPendingFrame& pending) {
       pending.HasControl = true;
       pending.Control.Disposal = (block[1] >> 2) & 7;
       pending.Control.TransparentFlag = (block[1] & 1) != 0;
-      pending.Control.Delay = static_cast<uint16_t>(block[2] | block[3] << 8);
+      pending.Control.Delay = GetLe16(&block[2]);
       pending.Control.TransparentIndex = block[4];
     }
     // The looping sub-block is [1, count low, count high]; other sub-block ids are ignored.
     if (looping && !first && block[0] >= 3 && block[1] == 1 && !pending.HasLoop) {
       pending.HasLoop = true;
-      pending.LoopCount = static_cast<uint16_t>(block[2] | block[3] << 8);
+      pending.LoopCount = GetLe16(&block[2]);
     }
     first = false;
     if (DGifGetExtensionNext(file, &block) == GIF_ERROR) return false;

@@ -17,6 +17,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/uRounding.h"
+
 namespace lumora {
 namespace {
 
@@ -29,8 +31,6 @@ constexpr int32_t kFixedToSubBias = 2047;
 
 using Edge = TPolygonEdge;
 
-int64_t FloorDiv(int64_t a, int64_t b) { return a / b - (a % b < 0 ? 1 : 0); }  // b > 0
-int64_t CeilDiv(int64_t a, int64_t b) { return a / b + (a % b > 0 ? 1 : 0); }   // b > 0
 
 // 16.16 to 1/8 pixel; an arithmetic shift, so negative coordinates round the same way.
 int64_t ToSub(int32_t fixed) { return (static_cast<int64_t>(fixed) + kFixedToSubBias) >> kFixedToSub; }
@@ -162,8 +162,8 @@ void TPolygon32::Draw(TBitmap32& surface, TColor32 color) const {
   for (const Edge& e : edges) subBottom = std::max(subBottom, e.y2);
 
   // Pixel rows whose samples can meet the outline, within the clip rectangle.
-  const int64_t top = std::max<int64_t>(FloorDiv(subTop, kSub), clip.Top);
-  const int64_t bottom = std::min<int64_t>(CeilDiv(subBottom, kSub), clip.Bottom);
+  const int64_t top = std::max<int64_t>(FloorDiv<int64_t>(subTop, kSub), clip.Top);
+  const int64_t bottom = std::min<int64_t>(CeilDiv<int64_t>(subBottom, kSub), clip.Bottom);
   if (top >= bottom) return;
   const FillScratch scratch{edges_, active_, crossings_, coverage_};
   if (Antialiased) {

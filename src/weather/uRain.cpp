@@ -6,14 +6,10 @@
 #include <numbers>
 
 #include "base/uRandom.h"
+#include "base/uRounding.h"
 #include "surface/uBitmap32.h"
 
 namespace lumora {
-namespace {
-
-int32_t Round(double value) { return static_cast<int32_t>(std::nearbyint(value)); }
-
-}  // namespace
 
 double TRain::Slant() const { return std::cos(Angle * std::numbers::pi / 180); }
 

@@ -1,4 +1,5 @@
 // Finding and extracting the scene package: marker search, entry copying, damaged packages.
+#include "base/uByteOrder.h"
 #include "project/uProjectExtractor.h"
 
 #include <gtest/gtest.h>
@@ -18,15 +19,10 @@ std::string Marker() {
   return std::string(bytes.begin(), bytes.end());
 }
 
-std::string Le32(int32_t value) {
-  auto v = static_cast<uint32_t>(value);
-  return {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16), static_cast<char>(v >> 24)};
-}
-
 // A package laid out by hand, independently of the project's own writer.
 std::string Package(const std::vector<std::string>& entries, int32_t count = -1) {
-  std::string bytes = Marker() + Le32(count < 0 ? static_cast<int32_t>(entries.size()) : count);
-  for (const std::string& entry : entries) bytes += Le32(static_cast<int32_t>(entry.size())) + entry;
+  std::string bytes = Marker() + LeBytes(count < 0 ? static_cast<int32_t>(entries.size()) : count);
+  for (const std::string& entry : entries) bytes += LeBytes(static_cast<int32_t>(entry.size())) + entry;
   return bytes;
 }
 
@@ -71,13 +67,13 @@ TEST(FindPackage, MismatchingByteIsNotRetriedAsFirstMarkerByte) {
   TempDir dir;
   // The first two marker bytes directly followed by the whole marker: the third byte breaks the
   // partial match and is not compared with the first marker byte again, so this marker is missed.
-  const std::string overlapped = Marker().substr(0, 2) + Marker() + Le32(1);
+  const std::string overlapped = Marker().substr(0, 2) + Marker() + LeBytes(1);
   int64_t position = 0;
   int32_t count = 0;
   EXPECT_FALSE(FindPackage(dir.Write("a.exe", overlapped), position, count));
 
   // A later complete marker is still found, and the first complete one wins.
-  std::string exe = dir.Write("b.exe", overlapped + "zz" + Marker() + Le32(5) + Marker() + Le32(6));
+  std::string exe = dir.Write("b.exe", overlapped + "zz" + Marker() + LeBytes(5) + Marker() + LeBytes(6));
   ASSERT_TRUE(FindPackage(exe, position, count));
   EXPECT_EQ(position, static_cast<int64_t>(overlapped.size() + 2 + kMarkerLength));
   EXPECT_EQ(count, 5);
@@ -150,20 +146,20 @@ TEST_F(ExtractPackageTest, TruncatedEntryKeepsItsBytesAndLaterEntriesComeOutEmpt
 }
 
 TEST_F(ExtractPackageTest, NegativeOrHugeSizesNeverLoopOrAllocate) {
-  std::string negative = Marker() + Le32(3) + Le32(5) + "first" + Le32(-1) + "rest" + Le32(4) + "more";
+  std::string negative = Marker() + LeBytes(3) + LeBytes(5) + "first" + LeBytes(-1) + "rest" + LeBytes(4) + "more";
   auto names = Names(3);
   ExtractPackage(dir_.Write("neg.scr", negative), names, 2);
   EXPECT_EQ(ReadAll(names[0]), "first");
   EXPECT_EQ(ReadAll(names[1]), "");
   EXPECT_EQ(ReadAll(names[2]), "");
 
-  std::string huge = Marker() + Le32(2) + Le32(0x7FFFFFFF) + "tiny" + Le32(4) + "more";
+  std::string huge = Marker() + LeBytes(2) + LeBytes(0x7FFFFFFF) + "tiny" + LeBytes(4) + "more";
   ExtractPackage(dir_.Write("huge.scr", huge), names, 1);
-  EXPECT_EQ(ReadAll(names[0]), "tiny" + Le32(4) + "more");
+  EXPECT_EQ(ReadAll(names[0]), "tiny" + LeBytes(4) + "more");
   EXPECT_EQ(ReadAll(names[1]), "");
 
   // A count far beyond what the file holds only creates the requested, empty files.
-  ExtractPackage(dir_.Write("count.scr", Marker() + Le32(0x7FFFFFFF) + Le32(2) + "ok"), names, 2);
+  ExtractPackage(dir_.Write("count.scr", Marker() + LeBytes(0x7FFFFFFF) + LeBytes(2) + "ok"), names, 2);
   EXPECT_EQ(ReadAll(names[0]), "ok");
   EXPECT_EQ(ReadAll(names[2]), "");
 }
@@ -180,7 +176,7 @@ TEST_F(ExtractPackageTest, UnwritableOrRefusedTargetSkipsOnlyThatEntry) {
 }
 
 TEST_F(ExtractPackageTest, WithoutMarkerNothingIsWritten) {
-  std::string exe = dir_.Write("plain.scr", Le32(1) + Le32(3) + "abc");
+  std::string exe = dir_.Write("plain.scr", LeBytes(1) + LeBytes(3) + "abc");
   auto names = Names(1);
   ExtractPackage(exe, names, 0);
   ExtractPackage(dir_.File("missing.scr"), names, 0);

@@ -1,4 +1,5 @@
 // Reading project files into the project model: every field, the optional tail, damaged files.
+#include "base/uByteOrder.h"
 #include "project/uVXProject.h"
 
 #include <gtest/gtest.h>
@@ -138,9 +139,7 @@ TEST_F(ProjectTest, FailedLoadLeavesTheEmptiedProject) {
 TEST_F(ProjectTest, LengthFieldsLargerThanTheFileFailAtOnce) {
   // A 100-byte file that claims gigabytes must fail without trying to allocate them.
   auto withInt = [](int32_t value) {
-    std::string bytes = "VX060697";
-    for (int i = 0; i < 4; ++i) bytes += static_cast<char>(static_cast<uint32_t>(value) >> (8 * i));
-    return bytes + std::string(88, 'x');
+    return "VX060697" + LeBytes(static_cast<uint32_t>(value)) + std::string(88, 'x');
   };
   EXPECT_FALSE(LoadBytes(withInt(0x7FFFFFFF)));  // title length
   EXPECT_FALSE(LoadBytes(withInt(-5)));          // a negative length

@@ -18,6 +18,7 @@
 #include "Commands.h"
 #include "ProjectWriter.h"
 #include "SceneFolderWriter.h"
+#include "base/uByteOrder.h"
 #include "surface/uBitmap.h"
 #include "surface/uBitmap32.h"
 #include "surface/uCodecs.h"
@@ -126,11 +127,6 @@ TEST(GoldenFrames, DemoScene) {
 
 // ---- Decoded pictures ----
 
-std::string Le(uint32_t value, int bytes) {
-  std::string text;
-  for (int i = 0; i < bytes; ++i) text += static_cast<char>(value >> (8 * i) & 0xFF);
-  return text;
-}
 
 // A bottom-up Windows bitmap of the pattern at 24 bits (rows padded to 4 bytes) or 32 bits.
 std::string PatternBmp(int32_t width, int32_t height, int bits) {
@@ -142,15 +138,15 @@ std::string PatternBmp(int32_t width, int32_t height, int bits) {
     std::string row;
     for (int32_t x = 0; x < width; ++x) {
       const TColor32 c = picture.PixelAt(x, y);
-      row += Le(c & 0xFFFFFF, 3);
+      row += LeBytes(c & 0xFFFFFF, 3);
       if (bits == 32) row += static_cast<char>(x * 7 + y);
     }
     row.resize(rowBytes, '\0');
     pixels += row;
   }
-  return "BM" + Le(54 + static_cast<uint32_t>(pixels.size()), 4) + Le(0, 4) + Le(54, 4) + Le(40, 4) +
-         Le(static_cast<uint32_t>(width), 4) + Le(static_cast<uint32_t>(height), 4) + Le(1, 2) + Le(static_cast<uint32_t>(bits), 2) +
-         Le(0, 4) + Le(static_cast<uint32_t>(pixels.size()), 4) + Le(2835, 4) + Le(2835, 4) + Le(0, 4) + Le(0, 4) + pixels;
+  return "BM" + LeBytes(54 + static_cast<uint32_t>(pixels.size()), 4) + LeBytes(0, 4) + LeBytes(54, 4) + LeBytes(40, 4) +
+         LeBytes(static_cast<uint32_t>(width), 4) + LeBytes(static_cast<uint32_t>(height), 4) + LeBytes(1, 2) + LeBytes(static_cast<uint32_t>(bits), 2) +
+         LeBytes(0, 4) + LeBytes(static_cast<uint32_t>(pixels.size()), 4) + LeBytes(2835, 4) + LeBytes(2835, 4) + LeBytes(0, 4) + LeBytes(0, 4) + pixels;
 }
 
 TEST(GoldenPictures, DecodersGiveTheSamePixels) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/uByteOrder.h"
 #include "surface/uBitmap32.h"
 #include "surface/uCodecs.h"
 
@@ -13,10 +14,6 @@ namespace {
 
 const uint8_t* BytesOf(const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); }
 
-std::string Le16(int v) { return {static_cast<char>(v), static_cast<char>(v >> 8)}; }
-std::string Le32(int64_t v) {
-  return {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16), static_cast<char>(v >> 24)};
-}
 
 struct TBmpLayout {
   int InfoSize = 40;
@@ -30,19 +27,19 @@ struct TBmpLayout {
 
 // File header (14 bytes), info header, masks or palette, then the rows as given.
 std::string Bmp(const TBmpLayout& layout, const std::string& rows) {
-  std::string info = Le32(layout.InfoSize) + Le32(layout.Width) + Le32(layout.Height) + Le16(1) + Le16(layout.Bits) +
-                     Le32(layout.Compression) + Le32(static_cast<int64_t>(rows.size())) +
-                     Le32(2835) + Le32(2835) +  // 72 dots per inch
-                     Le32(0) + Le32(0);         // colours used, important
+  std::string info = LeBytes(layout.InfoSize) + LeBytes(layout.Width) + LeBytes(layout.Height) + LeBytes(1, 2) + LeBytes(layout.Bits, 2) +
+                     LeBytes(layout.Compression) + LeBytes(static_cast<int64_t>(rows.size())) +
+                     LeBytes(2835) + LeBytes(2835) +  // 72 dots per inch
+                     LeBytes(0) + LeBytes(0);         // colours used, important
   std::string masks;
-  for (uint32_t mask : layout.Masks) masks += Le32(mask);
+  for (uint32_t mask : layout.Masks) masks += LeBytes(mask);
   if (layout.InfoSize > 40) {
     info += masks;
     masks.clear();
     info.resize(static_cast<size_t>(layout.InfoSize), '\0');  // colour space fields left zero
   }
   const std::string head = info + masks + layout.Palette;
-  return "BM" + Le32(14 + static_cast<int64_t>(head.size() + rows.size())) + Le32(0) + Le32(14 + static_cast<int64_t>(head.size())) +
+  return "BM" + LeBytes(14 + static_cast<int64_t>(head.size() + rows.size())) + LeBytes(0) + LeBytes(14 + static_cast<int64_t>(head.size())) +
          head + rows;
 }
 
@@ -106,7 +103,7 @@ TEST(Bmp32, NarrowMasksAreScaledToFullRange) {
   layout.Height = 1;
   layout.Compression = 3;
   layout.Masks = {0x7C00, 0x03E0, 0x001F, 0x8000};  // 5-5-5 with one alpha bit
-  const std::string bmp = Bmp(layout, Le32(0x7C00 | 0x0010 | 0x8000));
+  const std::string bmp = Bmp(layout, LeBytes(0x7C00 | 0x0010 | 0x8000));
   TBitmap32 surface;
   DecodeBmp(BytesOf(bmp), bmp.size(), surface);
   EXPECT_EQ(surface.PixelAt(0, 0), Color32(255, 0, 132, 255));

@@ -6,6 +6,7 @@
 
 #include "Commands.h"
 #include "PackageWriter.h"
+#include "base/uByteOrder.h"
 #include "base/uPathText.h"
 #include "platform/Platform.h"
 #include "base/uIniText.h"
@@ -33,7 +34,7 @@ void RequireReadable(const std::string& path) {
 bool ReadInt32(platform::File& file, int32_t& value) {
   unsigned char b[4];
   if (file.Read(b, 4) != 4) return false;
-  value = static_cast<int32_t>(b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24);
+  value = GetLeInt32(b);
   return true;
 }
 

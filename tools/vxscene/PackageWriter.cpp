@@ -6,17 +6,12 @@
 #include <memory>
 #include <stdexcept>
 
+#include "base/uByteOrder.h"
 #include "platform/Platform.h"
 #include "project/uProjectExtractor.h"
 
 namespace lumora::tools {
 namespace {
-
-std::string Int32Bytes(int64_t value) {
-  auto v = static_cast<uint32_t>(value);
-  return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8 & 0xFF), static_cast<char>(v >> 16 & 0xFF),
-          static_cast<char>(v >> 24 & 0xFF)};
-}
 
 std::string MarkerText() {
   auto marker = PackageMarkerBytes();
@@ -75,7 +70,7 @@ void WritePackage(const std::string& outFile, const std::string& stubFile, const
     out.CopyFrom(stub, buffer.get(), kBufferSize);
   }
   out.Put(MarkerText());
-  out.Put(Int32Bytes(static_cast<int64_t>(entryFiles.size())));
+  out.Put(LeBytes(entryFiles.size()));
   for (const std::string& path : entryFiles) {
     platform::File entry = platform::File::OpenRead(path);
     if (!entry.IsOpen()) throw std::runtime_error("cannot open " + path);
@@ -83,15 +78,15 @@ void WritePackage(const std::string& outFile, const std::string& stubFile, const
     if (size < 0 || size > std::numeric_limits<int32_t>::max()) {
       throw std::runtime_error(path + " is too large for a package entry (2 GiB at most)");
     }
-    out.Put(Int32Bytes(size));
+    out.Put(LeBytes(static_cast<uint64_t>(size)));
     if (out.CopyFrom(entry, buffer.get(), kBufferSize) != size) throw std::runtime_error("cannot read " + path);
   }
   out.Commit();
 }
 
 std::string PackageBytes(const std::vector<std::string>& entries) {
-  std::string bytes = MarkerText() + Int32Bytes(static_cast<int64_t>(entries.size()));
-  for (const std::string& entry : entries) bytes += Int32Bytes(static_cast<int64_t>(entry.size())) + entry;
+  std::string bytes = MarkerText() + LeBytes(entries.size());
+  for (const std::string& entry : entries) bytes += LeBytes(entry.size()) + entry;
   return bytes;
 }
 

@@ -3,16 +3,13 @@
 
 #include <algorithm>
 
+#include "base/uByteOrder.h"
 #include "project/uFileIO.h"
 
 namespace lumora::tools {
 namespace {
 
-void PutInt(std::string& out, int32_t value) {
-  uint8_t bytes[4];
-  detail::PutInt32(bytes, value);
-  out.append(reinterpret_cast<const char*>(bytes), 4);
-}
+void PutInt(std::string& out, int32_t value) { out += LeBytes(static_cast<uint32_t>(value)); }
 
 void PutText(std::string& out, const std::string& text) {
   PutInt(out, static_cast<int32_t>(text.size()));

@@ -6,6 +6,7 @@
 #include "Commands.h"
 #include "ProjectWriter.h"
 #include "SceneFolderWriter.h"
+#include "base/uByteOrder.h"
 #include "surface/uBitmap32.h"
 #include "surface/uCodecs.h"
 
@@ -13,11 +14,6 @@ namespace lumora::tools {
 namespace {
 
 
-std::string Le(uint32_t value, int bytes) {
-  std::string text;
-  for (int i = 0; i < bytes; ++i) text += static_cast<char>(value >> (8 * i) & 0xFF);
-  return text;
-}
 
 // A quarter second of a soft 440 Hz tone, 8-bit mono PCM at 11025 Hz.
 std::string ChimeWav() {
@@ -27,8 +23,8 @@ std::string ChimeWav() {
     double fade = 1.0 - static_cast<double>(i) / (kRate / 4);
     samples += static_cast<char>(128 + static_cast<int>(60 * fade * std::sin(2 * 3.14159265358979 * 440 * i / kRate)));
   }
-  return "RIFF" + Le(36 + static_cast<uint32_t>(samples.size()), 4) + "WAVEfmt " + Le(16, 4) + Le(1, 2) + Le(1, 2) +
-         Le(kRate, 4) + Le(kRate, 4) + Le(1, 2) + Le(8, 2) + "data" + Le(static_cast<uint32_t>(samples.size()), 4) +
+  return "RIFF" + LeBytes(36 + static_cast<uint32_t>(samples.size()), 4) + "WAVEfmt " + LeBytes(16, 4) + LeBytes(1, 2) + LeBytes(1, 2) +
+         LeBytes(kRate, 4) + LeBytes(kRate, 4) + LeBytes(1, 2) + LeBytes(8, 2) + "data" + LeBytes(static_cast<uint32_t>(samples.size()), 4) +
          samples;
 }
 
