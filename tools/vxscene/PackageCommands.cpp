@@ -17,7 +17,6 @@
 namespace lumora::tools {
 namespace {
 
-constexpr const char* kHeaderFile = "VXHeader.dat";
 constexpr int64_t kHeaderLimit = 4 << 20;
 
 std::string InFolder(std::string folder, const std::string& name) {
@@ -44,7 +43,7 @@ int RunPack(const Arguments& args) {
   ParsedArguments parsed = ParseArguments(args, {"stub", "out"}, {});
   if (parsed.positional.size() != 1 || !parsed.Has("out")) throw UsageError("pack needs --out FILE and one DIR");
   const std::string folder = parsed.positional[0];
-  const std::string headerPath = InFolder(folder, kHeaderFile);
+  const std::string headerPath = InFolder(folder, kHeaderFileName);
   std::optional<std::string> headerText = ReadTextFile(headerPath, kHeaderLimit);
   if (!headerText) throw std::runtime_error("cannot read " + headerPath);
   TIniText header(*headerText);
@@ -56,7 +55,7 @@ int RunPack(const Arguments& args) {
     const std::string key = "Res" + std::to_string(i);
     const std::string name = header.ReadString("Header", key, "");
     if (!IsBareFileName(name)) throw std::runtime_error(key + " '" + name + "' is not a bare file name");
-    if (i == 0 && !SameText(name, kHeaderFile)) throw std::runtime_error("Res0 must name the header, VXHeader.dat");
+    if (i == 0 && !SameText(name, kHeaderFileName)) throw std::runtime_error("Res0 must name the header, VXHeader.dat");
     entries.push_back(InFolder(folder, name));
     RequireReadable(entries.back());
   }

@@ -7,7 +7,9 @@
 #include <stdexcept>
 
 #include "base/uByteOrder.h"
+#include "base/uErrors.h"
 #include "platform/Platform.h"
+#include "platform/uTextFile.h"
 #include "project/uProjectExtractor.h"
 
 namespace lumora::tools {
@@ -18,20 +20,14 @@ std::string MarkerText() {
   return std::string(marker.begin(), marker.end());
 }
 
+// The package file, written whole or not at all; its failures in the tool's words.
 class Output {
  public:
-  explicit Output(const std::string& path) : path_(path), file_(platform::File::Create(path + ".tmp")) {
-    if (!file_.IsOpen()) throw std::runtime_error("cannot create " + path);
+  explicit Output(const std::string& path) try : path_(path), file_(path) {
+  } catch (const EInOutError&) {
+    throw std::runtime_error("cannot create " + path);
   }
-  ~Output() {
-    if (file_.IsOpen()) {
-      file_.Close();
-      platform::EraseFile(path_ + ".tmp");
-    }
-  }
-  void Put(const char* bytes, int64_t count) {
-    if (file_.Write(bytes, count) != count) throw std::runtime_error("cannot write " + path_);
-  }
+  void Put(const char* bytes, int64_t count) { Guarded([&] { file_.Write(bytes, count); }); }
   void Put(const std::string& bytes) { Put(bytes.data(), static_cast<int64_t>(bytes.size())); }
   // Copies the whole of `source` and returns its size.
   int64_t CopyFrom(platform::File& source, char* buffer, int64_t bufferSize) {
@@ -39,18 +35,20 @@ class Output {
     for (int64_t n; (n = source.Read(buffer, bufferSize)) > 0; total += n) Put(buffer, n);
     return total;
   }
-  void Commit() {
-    bool flushed = file_.Flush();
-    file_.Close();
-    if (!flushed || !platform::MoveFileOver(path_ + ".tmp", path_)) {
-      platform::EraseFile(path_ + ".tmp");
+  void Commit() { Guarded([&] { file_.Commit(); }); }
+
+ private:
+  template <class F>
+  void Guarded(F write) {
+    try {
+      write();
+    } catch (const EInOutError&) {
       throw std::runtime_error("cannot write " + path_);
     }
   }
 
- private:
   std::string path_;
-  platform::File file_;
+  TAtomicFile file_;
 };
 
 }  // namespace

@@ -3,14 +3,19 @@
 
 #include <stdexcept>
 
+#include "base/uErrors.h"
 #include "platform/Platform.h"
+#include "platform/uTextFile.h"
+#include "project/uSceneFolder.h"
 
 namespace lumora::tools {
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  platform::File file = platform::File::Create(path);
-  const auto size = static_cast<int64_t>(bytes.size());
-  if (!file.IsOpen() || file.Write(bytes.data(), size) != size) throw std::runtime_error("cannot write " + path);
+  try {
+    WriteTextFileAtomically(path, bytes);
+  } catch (const EInOutError&) {
+    throw std::runtime_error("cannot write " + path);
+  }
 }
 
 void WriteSceneFolder(const std::string& folder, const std::string& project, const std::vector<TSceneFile>& media) {
@@ -26,7 +31,7 @@ void WriteSceneFolder(const std::string& folder, const std::string& project, con
     WriteFileBytes(base + file.name, file.bytes);
     header += "Res" + std::to_string(entry++) + "=" + file.name + "\r\n";
   }
-  WriteFileBytes(base + "VXHeader.dat", header + "ResCount=" + std::to_string(entry) + "\r\n\r\n");
+  WriteFileBytes(base + kHeaderFileName, header + "ResCount=" + std::to_string(entry) + "\r\n\r\n");
 }
 
 }  // namespace lumora::tools
