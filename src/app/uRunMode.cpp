@@ -17,12 +17,6 @@ bool IsModeLetter(std::string_view mode, char letter) {
   return false;
 }
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 }  // namespace
 
 std::string ModeArgument(std::string_view firstArgument) { return UpperCase(firstArgument.substr(0, 2)); }
@@ -71,7 +65,7 @@ int32_t HandleArgumentValue(std::string_view text) {
   if (digits.empty()) throw error;
   int64_t value = 0;
   for (char c : digits) {
-    int digit = HexValue(c);
+    int digit = HexDigit(c);
     if (digit < 0 || digit >= base) throw error;
     value = value * base + digit;
     if (value > (int64_t{1} << 32)) throw error;

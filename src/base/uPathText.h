@@ -28,6 +28,14 @@ std::string SettingsFileBeside(std::string_view programPath);
 // `text` without the first occurrence of `part` (ASCII letter case ignored).
 std::string RemoveFirstNoCase(std::string_view text, std::string_view part);
 
+// The value of a hexadecimal digit of either letter case; -1 for any other character.
+constexpr int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
 // ASCII upper case, as the Windows ANSI upper-casing does for the texts that matter here.
 std::string UpperCase(std::string_view text);
 bool SameText(std::string_view a, std::string_view b);

@@ -1,8 +1,7 @@
-// Whole small files as text (see uTextFile.h).
+// Whole files (see uTextFile.h).
 #include "platform/uTextFile.h"
 
 #include "base/uErrors.h"
-#include "platform/Platform.h"
 
 namespace lumora {
 
@@ -16,16 +15,36 @@ std::optional<std::string> ReadTextFile(const std::string& path, int64_t limit) 
   return text;
 }
 
+TAtomicFile::TAtomicFile(const std::string& path) : path_(path), file_(platform::File::Create(path + ".tmp")) {
+  if (!file_.IsOpen()) Fail();
+}
+
+TAtomicFile::~TAtomicFile() {
+  if (!file_.IsOpen()) return;
+  file_.Close();
+  platform::EraseFile(path_ + ".tmp");
+}
+
+void TAtomicFile::Write(const void* bytes, int64_t count) {
+  if (file_.Write(bytes, count) != count) Fail();
+}
+
+void TAtomicFile::Commit() {
+  const bool flushed = file_.Flush();
+  file_.Close();
+  if (!flushed || !platform::MoveFileOver(path_ + ".tmp", path_)) Fail();
+}
+
+void TAtomicFile::Fail() {
+  file_.Close();
+  platform::EraseFile(path_ + ".tmp");
+  throw EInOutError("Unable to write to " + path_);
+}
+
 void WriteTextFileAtomically(const std::string& path, const std::string& text) {
-  const std::string temporary = path + ".tmp";
-  platform::File file = platform::File::Create(temporary);
-  bool written = file.IsOpen() && file.Write(text.data(), static_cast<int64_t>(text.size())) ==
-                                      static_cast<int64_t>(text.size()) && file.Flush();
-  file.Close();
-  if (!written || !platform::MoveFileOver(temporary, path)) {
-    platform::EraseFile(temporary);
-    throw EInOutError("Unable to write to " + path);
-  }
+  TAtomicFile file(path);
+  file.Write(text);
+  file.Commit();
 }
 
 }  // namespace lumora

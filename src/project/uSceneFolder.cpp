@@ -16,7 +16,6 @@ namespace lumora {
 namespace {
 
 constexpr const char* kHeaderSection = "Header";
-constexpr const char* kHeaderFile = "VXHeader.dat";
 
 }  // namespace
 
@@ -50,7 +49,7 @@ TScene ExtractSceneInto(const std::string& packageFile, const std::string& folde
     throw EInOutError("Unable to create the folder " + bare);
   }
 
-  const std::string headerPath = scene.SceneFolder + kHeaderFile;
+  const std::string headerPath = scene.SceneFolder + kHeaderFileName;
   ExtractPackage(packageFile, {headerPath}, 0);
   int64_t position = 0;
   int32_t entries = 0;
@@ -76,7 +75,7 @@ void RemoveSceneFiles(const TScene& scene) {
   }
   // The header was written under its fixed name first; when the header named entry 0
   // differently, that first copy is still here.
-  platform::EraseFile(scene.SceneFolder + kHeaderFile);
+  platform::EraseFile(scene.SceneFolder + kHeaderFileName);
   std::string bare = scene.SceneFolder.substr(0, scene.SceneFolder.size() - 1);
   if (!platform::RemoveFolder(bare)) throw EInOutError("Unable to remove the folder " + bare);
 }

@@ -16,6 +16,9 @@ namespace lumora {
 
 class TIniText;
 
+// Entry 0 of every package, the header that names all entries, is first extracted under this name.
+inline constexpr const char* kHeaderFileName = "VXHeader.dat";
+
 // The values of section "Header" of the package header text.
 struct TSceneHeader {
   int32_t ResCount = 0;
