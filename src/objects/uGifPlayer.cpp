@@ -10,29 +10,6 @@
 
 namespace lumora {
 
-// ---- Painting one frame ----
-
-void PaintGifFrame(const TGifImage& gif, int index, TBitmap32& target, const TRect& clip, bool transparency) {
-  const TGifFrame& frame = gif.Frames[static_cast<size_t>(index)];
-  const std::vector<TGifColor>& table = frame.LocalColors.empty() ? gif.GlobalColors : frame.LocalColors;
-  const bool skipTransparent = transparency && frame.HasControl && frame.Control.TransparentFlag;
-  const int32_t left = std::max({frame.Left, clip.Left, 0});
-  const int32_t top = std::max({frame.Top, clip.Top, 0});
-  const int32_t right = std::min({frame.Left + frame.Width, clip.Right, target.Width()});
-  const int32_t bottom = std::min({frame.Top + frame.Height, clip.Bottom, target.Height()});
-  const size_t rows = frame.Width > 0 ? frame.Indices.size() / static_cast<size_t>(frame.Width) : 0;
-  for (int32_t y = top; y < bottom && static_cast<size_t>(y - frame.Top) < rows; ++y) {
-    const uint8_t* indices = frame.Indices.data() + static_cast<size_t>(y - frame.Top) * static_cast<size_t>(frame.Width);
-    TColor32* out = target.ScanLine(y);
-    for (int32_t x = left; x < right; ++x) {
-      const uint8_t i = indices[x - frame.Left];
-      if (skipTransparent && i == frame.Control.TransparentIndex) continue;
-      const TGifColor c = i < table.size() ? table[i] : TGifColor{};
-      out[x] = Color32(c.Red, c.Green, c.Blue, 0);
-    }
-  }
-}
-
 // ---- The GIF and its players ----
 
 TGif::~TGif() { StopAll(); }
@@ -40,7 +17,7 @@ TGif::~TGif() { StopAll(); }
 TGifPlayer* TGif::Start(TBitmap32& target, const TRect& rect, int32_t speed, TPaintQueue* paintings) {
   if (Image.Frames.empty() || rect.IsEmpty()) return nullptr;
   if (Image.Frames.size() == 1) {
-    PaintGifFrame(Image, 0, target, rect, true);
+    PaintGifFrame(Image, 0, target, rect, true, 0);
     return nullptr;
   }
   auto player = std::make_unique<TGifPlayer>(Image, target, rect, speed, paintings);
@@ -132,16 +109,16 @@ void TGifPlayer::PaintCurrent() {
   const TRect whole = Rect(0, 0, composition_.Width(), composition_.Height());
   if (current_ == 0) Restore(frame);
   if (disposal <= 2) {
-    PaintGifFrame(gif_, current_, composition_, whole, true);
+    PaintGifFrame(gif_, current_, composition_, whole, true, 0);
     CopyToTarget(composition_);
     if (disposal == 2) Restore(frame);
   } else if (disposal == 3) {
     if (previousDisposal_ <= 1) {
       // The target shows the composition already: the frame goes straight on top of it.
-      PaintGifFrame(gif_, current_, target_, rect_, true);
+      PaintGifFrame(gif_, current_, target_, rect_, true, 0);
     } else {
       scratch_.Draw(0, 0, composition_);
-      PaintGifFrame(gif_, current_, scratch_, whole, true);
+      PaintGifFrame(gif_, current_, scratch_, whole, true, 0);
       CopyToTarget(scratch_);
     }
   }

@@ -54,11 +54,6 @@ class TGif {
   TPaintQueue* paintings_ = nullptr;  // of the threaded players
 };
 
-// Paints one frame onto `target` at its place in the logical screen (whose origin is the
-// target's), leaving out its transparent pixels when `transparency` is on and its control block
-// marks them. Written pixels carry alpha 0. Pixels outside `clip` are not touched.
-void PaintGifFrame(const TGifImage& gif, int frame, TBitmap32& target, const TRect& clip, bool transparency);
-
 class TGifPlayer {
  public:
   // Without `paintings` the player is driven; with, it is threaded and hands its paintings over.

@@ -24,14 +24,8 @@ uint32_t WindowsColor(const TGifColor& c) {
 // own pixel where it covers that point, else the screen's background colour.
 uint32_t FirstFramePixel(const TGifImage& gif, int32_t row) {
   const TGifFrame& first = gif.Frames.front();
-  const std::vector<TGifColor>& table = first.LocalColors.empty() ? gif.GlobalColors : first.LocalColors;
-  const int32_t x = 0 - first.Left;
-  const int32_t y = row - first.Top;
-  if (x >= 0 && x < first.Width && y >= 0 && y < first.Height &&
-      static_cast<size_t>(y) * static_cast<size_t>(first.Width) + static_cast<size_t>(x) < first.Indices.size()) {
-    const uint8_t index = first.Indices[static_cast<size_t>(y) * static_cast<size_t>(first.Width) + static_cast<size_t>(x)];
-    return index < table.size() ? WindowsColor(table[index]) : 0;
-  }
+  const int index = GifFrameIndexAt(first, 0, row);
+  if (index >= 0) return WindowsColor(GifFrameColor(gif, first, index));
   return gif.BackgroundIndex < gif.GlobalColors.size() ? WindowsColor(gif.GlobalColors[gif.BackgroundIndex]) : 0;
 }
 
@@ -216,7 +210,7 @@ void TGifObject::StartPlayer(bool firstFrame) {
   const TRect whole = Rect(0, 0, FrameBitmap->Width(), FrameBitmap->Height());
   player_ = Gif->Start(*FrameBitmap, whole, PlaybackSpeed(AnimSpeed), Threaded ? Paintings : nullptr);
   if (firstFrame && !Gif->Image.Frames.empty() && !FrameBitmap->Empty()) {
-    PaintGifFrame(Gif->Image, 0, *FrameBitmap, whole, Transparent);
+    PaintGifFrame(Gif->Image, 0, *FrameBitmap, whole, Transparent, 0);
   }
   if (player_ != nullptr) player_->Run();
   Playing = true;

@@ -16,6 +16,7 @@ namespace lumora {
 
 class TBitmap;
 class TBitmap32;
+struct TRect;
 
 class EPictureError : public std::runtime_error {
  public:
@@ -79,6 +80,18 @@ TGifImage DecodeGifFile(const std::string& fileName);
 // black to a power of two (2 to 256 entries). Frames without pixels, without any colour table, or
 // with a rectangle outside 0..65535 cannot be written and raise EPictureError.
 std::string EncodeGif(const TGifImage& gif);
+
+// The colour index frame covers at logical-screen point (x, y); -1 where it covers none (outside
+// its rectangle, or in rows a frame cut short lacks).
+int GifFrameIndexAt(const TGifFrame& frame, int32_t x, int32_t y);
+// The colour of `index` in the frame's table (its own, else the global one); black past its end.
+TGifColor GifFrameColor(const TGifImage& gif, const TGifFrame& frame, int index);
+
+// Paints frame `index` onto `target` at its place on the logical screen (whose origin is the
+// target's), within `clip` and the target, leaving out its transparent pixels when
+// `transparency` is on and its control block marks them. Painted pixels get alpha `alpha`.
+void PaintGifFrame(const TGifImage& gif, int index, TBitmap32& target, const TRect& clip, bool transparency,
+                   uint8_t alpha);
 
 // The still-picture rule: the logical screen filled with the background colour of the global
 // table (black without one), frame 0 painted over it leaving its transparent pixels out, every

@@ -321,33 +321,51 @@ std::string EncodeGif(const TGifImage& gif) {
   return bytes;
 }
 
-void GifFirstFrame(const TGifImage& gif, TBitmap32& surface) {
-  const auto colorAt = [](const std::vector<TGifColor>& table, size_t index) {
-    if (index >= table.size()) return Color32(0, 0, 0);
-    return Color32(table[index].Red, table[index].Green, table[index].Blue);
-  };
-  surface.SetSize(gif.Width, gif.Height);
-  surface.Clear(colorAt(gif.GlobalColors, gif.BackgroundIndex));
-  if (gif.Frames.empty() || surface.Empty()) return;
+int GifFrameIndexAt(const TGifFrame& frame, int32_t x, int32_t y) {
+  const int64_t column = int64_t{x} - frame.Left, row = int64_t{y} - frame.Top;
+  if (column < 0 || column >= frame.Width || row < 0 || row >= frame.Height) return -1;
+  const auto at = static_cast<size_t>(row) * static_cast<size_t>(frame.Width) + static_cast<size_t>(column);
+  return at < frame.Indices.size() ? frame.Indices[at] : -1;
+}
 
-  const TGifFrame& frame = gif.Frames.front();
+TGifColor GifFrameColor(const TGifImage& gif, const TGifFrame& frame, int index) {
   const std::vector<TGifColor>& table = frame.LocalColors.empty() ? gif.GlobalColors : frame.LocalColors;
-  const bool transparent = frame.HasControl && frame.Control.TransparentFlag;
+  return index >= 0 && static_cast<size_t>(index) < table.size() ? table[static_cast<size_t>(index)] : TGifColor{};
+}
+
+void PaintGifFrame(const TGifImage& gif, int index, TBitmap32& target, const TRect& clip, bool transparency,
+                   uint8_t alpha) {
+  const TGifFrame& frame = gif.Frames[static_cast<size_t>(index)];
+  const bool skipTransparent = transparency && frame.HasControl && frame.Control.TransparentFlag;
   // The frame's rectangle may reach past the logical screen; only the part on it is painted.
-  const auto x1 = static_cast<int32_t>(std::max<int64_t>(frame.Left, 0));
-  const auto x2 = static_cast<int32_t>(std::min<int64_t>(int64_t{frame.Left} + frame.Width, surface.Width()));
-  const auto y1 = static_cast<int32_t>(std::max<int64_t>(frame.Top, 0));
-  const auto y2 = static_cast<int32_t>(std::min<int64_t>(int64_t{frame.Top} + frame.Height, surface.Height()));
-  if (x1 >= x2 || y1 >= y2 || frame.Indices.size() < static_cast<size_t>(frame.Width) * static_cast<size_t>(frame.Height)) return;
-  for (int32_t y = y1; y < y2; ++y) {
+  const int32_t left = std::max({frame.Left, clip.Left, 0});
+  const int32_t top = std::max({frame.Top, clip.Top, 0});
+  const auto right = static_cast<int32_t>(std::min<int64_t>({int64_t{frame.Left} + frame.Width, clip.Right, target.Width()}));
+  const auto bottom =
+      static_cast<int32_t>(std::min<int64_t>({int64_t{frame.Top} + frame.Height, clip.Bottom, target.Height()}));
+  const size_t rows = frame.Width > 0 ? frame.Indices.size() / static_cast<size_t>(frame.Width) : 0;
+  for (int32_t y = top; y < bottom && static_cast<size_t>(y - frame.Top) < rows; ++y) {
     const uint8_t* indices = frame.Indices.data() + static_cast<size_t>(y - frame.Top) * static_cast<size_t>(frame.Width);
-    TColor32* target = surface.ScanLine(y);
-    for (int32_t x = x1; x < x2; ++x) {
-      const uint8_t index = indices[x - frame.Left];
-      if (transparent && index == frame.Control.TransparentIndex) continue;
-      target[x] = colorAt(table, index);
+    TColor32* out = target.ScanLine(y);
+    for (int32_t x = left; x < right; ++x) {
+      const uint8_t i = indices[x - frame.Left];
+      if (skipTransparent && i == frame.Control.TransparentIndex) continue;
+      const TGifColor c = GifFrameColor(gif, frame, i);
+      out[x] = Color32(c.Red, c.Green, c.Blue, alpha);
     }
   }
+}
+
+void GifFirstFrame(const TGifImage& gif, TBitmap32& surface) {
+  const TGifColor background =
+      gif.BackgroundIndex < gif.GlobalColors.size() ? gif.GlobalColors[gif.BackgroundIndex] : TGifColor{};
+  surface.SetSize(gif.Width, gif.Height);
+  surface.Clear(Color32(background.Red, background.Green, background.Blue));
+  if (gif.Frames.empty() || surface.Empty()) return;
+  const TGifFrame& frame = gif.Frames.front();
+  // A frame cut short shows nothing of itself in a still picture.
+  if (frame.Indices.size() < static_cast<size_t>(frame.Width) * static_cast<size_t>(frame.Height)) return;
+  PaintGifFrame(gif, 0, surface, Rect(0, 0, surface.Width(), surface.Height()), true, 255);
 }
 
 }  // namespace lumora
