@@ -104,7 +104,7 @@ void TFileLoader::LoadFromFile(const std::string& fileName) {
   TMyStream stream(fileName);
 
   if (stream.ReadMagic(8) != kProjectMagic) {
-    throw std::runtime_error("Incorrect Project File!");
+    throw EInOutError("Incorrect Project File!");
   }
   Title = stream.ReadCountedText();
   Description = stream.ReadCountedText();

@@ -148,7 +148,7 @@ class TBitmap32 {
 
   // Transfers `source` onto this surface by the source's DrawMode, MasterAlpha and
   // StretchFilter. Nothing happens when either surface is empty, or for dmBlend with
-  // MasterAlpha 0. The stretching form throws std::runtime_error("Invalid SrcRect") when
+  // MasterAlpha 0. The stretching form throws Exception("Invalid SrcRect") when
   // `sourceRect` is not inside the source.
   void Draw(int32_t x, int32_t y, const TBitmap32& source);
   void Draw(const TRect& destRect, const TRect& sourceRect, const TBitmap32& source);

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/uErrors.h"
 #include "base/uRounding.h"
 #include "surface/uBitmap32.h"
 #include "surface/uResampleScratch.h"
@@ -490,7 +491,7 @@ void TBitmap32::Draw(const TRect& destRect, const TRect& sourceRect, const TBitm
   if (how == Combine::None) return;
   const TRect area = ClipToSurface(*this, destRect.Left, destRect.Top, destRect.Right, destRect.Bottom);
   if (area.IsEmpty()) return;
-  if (!Contains(source, sourceRect)) throw std::runtime_error("Invalid SrcRect");
+  if (!Contains(source, sourceRect)) throw Exception("Invalid SrcRect");
   if (sourceRect.IsEmpty()) return;
 
   if (SameSize(destRect, sourceRect)) {

@@ -8,20 +8,16 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "base/uErrors.h"
 
 namespace lumora {
 
 class TBitmap;
 class TBitmap32;
 struct TRect;
-
-class EPictureError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 inline constexpr int32_t kMaxPictureSide = 16384;
 inline constexpr int64_t kMaxPicturePixels = 64 * 1000 * 1000;

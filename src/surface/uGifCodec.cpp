@@ -117,16 +117,12 @@ std::vector<uint8_t> Deinterlace(const std::vector<uint8_t>& rows, int32_t width
 }
 
 // Reads one image into a new frame. Returns an empty text on success, else why it failed.
-std::string ReadFrame(GifFileType* file, TGifImage& gif, TPendingFrame& pending, int64_t& totalPixels) {
-  if (DGifGetImageDesc(file) == GIF_ERROR) return GifError(file->Error);
+void ReadFrame(GifFileType* file, TGifImage& gif, TPendingFrame& pending, int64_t& totalPixels) {
+  if (DGifGetImageDesc(file) == GIF_ERROR) throw EPictureError(GifError(file->Error));
   const GifImageDesc& desc = file->Image;
-  try {
-    CheckPictureSize(desc.Width, desc.Height, "GIF frame");
-  } catch (const EPictureError& error) {
-    return error.what();
-  }
+  CheckPictureSize(desc.Width, desc.Height, "GIF frame");
   const int64_t area = int64_t{desc.Width} * desc.Height;
-  if (totalPixels + area > kMaxGifTotalPixels) return "GIF: the frames hold too many pixels together";
+  if (totalPixels + area > kMaxGifTotalPixels) throw EPictureError("GIF: the frames hold too many pixels together");
   totalPixels += area;
 
   TGifFrame frame;
@@ -145,9 +141,9 @@ std::string ReadFrame(GifFileType* file, TGifImage& gif, TPendingFrame& pending,
     // No pixels to read, but the (empty) LZW data must still be stepped over.
     int codeSize = 0;
     GifByteType* block = nullptr;
-    if (DGifGetCode(file, &codeSize, &block) == GIF_ERROR) return GifError(file->Error);
+    if (DGifGetCode(file, &codeSize, &block) == GIF_ERROR) throw EPictureError(GifError(file->Error));
     while (block != nullptr) {
-      if (DGifGetCodeNext(file, &block) == GIF_ERROR) return GifError(file->Error);
+      if (DGifGetCodeNext(file, &block) == GIF_ERROR) throw EPictureError(GifError(file->Error));
     }
   } else {
     // The rows are kept in the order they arrive and the buffer grows with them, so memory
@@ -158,12 +154,11 @@ std::string ReadFrame(GifFileType* file, TGifImage& gif, TPendingFrame& pending,
       const size_t needed = rows.size() + width;
       if (needed > rows.capacity()) rows.reserve(std::min(static_cast<size_t>(area), std::max(needed, 2 * rows.capacity())));
       rows.resize(needed);
-      if (DGifGetLine(file, rows.data() + needed - width, frame.Width) == GIF_ERROR) return GifError(file->Error);
+      if (DGifGetLine(file, rows.data() + needed - width, frame.Width) == GIF_ERROR) throw EPictureError(GifError(file->Error));
     }
     frame.Indices = desc.Interlace ? Deinterlace(rows, frame.Width, frame.Height) : std::move(rows);
   }
   gif.Frames.push_back(std::move(frame));
-  return {};
 }
 
 // ---- encoding ----
@@ -198,7 +193,7 @@ void MakeColorMap(const std::vector<TGifColor>& colors, TColorMap& target) {
   std::vector<GifColorType> padded(static_cast<size_t>(count), GifColorType{0, 0, 0});
   for (size_t i = 0; i < colors.size(); ++i) padded[i] = {colors[i].Red, colors[i].Green, colors[i].Blue};
   target.Map = GifMakeMapObject(count, padded.data());
-  if (target.Map == nullptr) throw std::bad_alloc();
+  if (target.Map == nullptr) throw EOutOfResources("GIF: no memory for a colour table");
 }
 
 bool FitsGifWord(int64_t value) { return value >= 0 && value <= 0xFFFF; }
@@ -260,20 +255,23 @@ TGifImage DecodeGif(const uint8_t* data, size_t size) {
 
   TPendingFrame pending;
   int64_t totalPixels = 0;
-  std::string failure;
-  for (bool more = true; more && failure.empty();) {
-    GifRecordType type = UNDEFINED_RECORD_TYPE;
-    if (DGifGetRecordType(file, &type) == GIF_ERROR) {
-      failure = GifError(file->Error);
-    } else if (type == IMAGE_DESC_RECORD_TYPE) {
-      failure = ReadFrame(file, gif, pending, totalPixels);
-    } else if (type == EXTENSION_RECORD_TYPE) {
-      if (!ReadExtension(file, pending)) failure = GifError(file->Error);
-    } else {
-      more = false;  // the trailer; extensions after the last image belong to no frame
+  try {
+    for (bool more = true; more;) {
+      GifRecordType type = UNDEFINED_RECORD_TYPE;
+      if (DGifGetRecordType(file, &type) == GIF_ERROR) throw EPictureError(GifError(file->Error));
+      if (type == IMAGE_DESC_RECORD_TYPE) {
+        ReadFrame(file, gif, pending, totalPixels);
+      } else if (type == EXTENSION_RECORD_TYPE) {
+        if (!ReadExtension(file, pending)) throw EPictureError(GifError(file->Error));
+      } else {
+        more = false;  // the trailer; extensions after the last image belong to no frame
+      }
     }
+  } catch (const EPictureError&) {
+    // Damage after the first frame keeps the frames decoded before it.
+    if (gif.Frames.empty()) throw;
   }
-  if (gif.Frames.empty()) throw EPictureError(failure.empty() ? "GIF: the file holds no image" : failure);
+  if (gif.Frames.empty()) throw EPictureError("GIF: the file holds no image");
   return gif;
 }
 
