@@ -86,26 +86,6 @@ bool TAnimImgObject::FindPicture() {
   return platform::FileExists(Filename);
 }
 
-void TAnimImgObject::ReadPictureKeys(const std::string& text, uint8_t defaultTransparentType) {
-  Ini.SetText(text);
-  const std::string s = SectionName();
-  Filename = Ini.ReadString(s, "Filename", Filename);
-  Transparent = Ini.ReadBool(s, "Transparent", true);
-  TransparentType = static_cast<uint8_t>(Ini.ReadInteger(s, "TransparentType", defaultTransparentType) & 0xFF);
-  TransparentColor = Ini.ReadInteger(s, "TransparentColor", TransparentColor);
-}
-
-void TAnimImgObject::WriteTypeAndFile(const char* objType) {
-  Ini.WriteString(SectionName(), "ObjType", objType);
-  Ini.WriteString(SectionName(), "Filename", Filename);
-}
-
-void TAnimImgObject::WriteTransparencyKeys() {
-  Ini.WriteBool(SectionName(), "Transparent", Transparent);
-  Ini.WriteInteger(SectionName(), "TransparentType", TransparentType);
-  Ini.WriteInteger(SectionName(), "TransparentColor", TransparentColor);
-}
-
 // ---- TGifObject ----
 
 TGifObject::TGifObject() : Gif(std::make_unique<TGif>()) {
@@ -120,19 +100,28 @@ int32_t TGifObject::PlaybackSpeed(int32_t animSpeed) {
   return static_cast<int32_t>(std::clamp<int64_t>(percent, 0, 1000));
 }
 
+// Behind the common keys, in writing order.
+const TIniKey<TGifObject> kGifKeys[] = {
+    {"ObjType", TIniWidth::Text, std::nullopt, nullptr, nullptr, [](const TGifObject&) { return std::string("GIF"); }},
+    IniKey<TGifObject, &TGifObject::Filename>("Filename", TIniWidth::Text),
+    IniKey<TGifObject, &TGifObject::AnimSpeed>("AnimSpeed", TIniWidth::Int32, 10),
+    IniKey<TGifObject, &TGifObject::Transparent>("Transparent", TIniWidth::Bool, 1),
+    IniKey<TGifObject, &TGifObject::TransparentType>("TransparentType", TIniWidth::Low8, 0),
+    IniKey<TGifObject, &TGifObject::TransparentColor>("TransparentColor", TIniWidth::Int32),
+    IniKey<TGifObject, &TGifObject::RefreshFrame>("RefreshFrame", TIniWidth::Bool, 0),
+};
+
+std::span<const TIniKey<TGifObject>> TGifObject::Keys() { return kGifKeys; }
+
 void TGifObject::LoadFromText(const std::string& text) {
-  ReadPictureKeys(text, 0);
-  AnimSpeed = Ini.ReadInteger(SectionName(), "AnimSpeed", 10);
-  RefreshFrame = Ini.ReadBool(SectionName(), "RefreshFrame", false);
+  Ini.SetText(text);
+  ReadIniKeys(Ini, SectionName(), Keys(), *this);
   LoadCommonFromText(text);
 }
 
 std::string TGifObject::SaveToText() {
   TAnimObject::SaveToText();
-  WriteTypeAndFile("GIF");
-  Ini.WriteInteger(SectionName(), "AnimSpeed", AnimSpeed);
-  WriteTransparencyKeys();
-  Ini.WriteBool(SectionName(), "RefreshFrame", RefreshFrame);
+  WriteIniKeys(Ini, SectionName(), Keys(), *this);
   return Ini.Text();
 }
 
@@ -244,15 +233,26 @@ TImgObject::TImgObject() {
 
 TImgObject::~TImgObject() = default;
 
+// Behind the common keys, in writing order.
+const TIniKey<TImgObject> kImgKeys[] = {
+    {"ObjType", TIniWidth::Text, std::nullopt, nullptr, nullptr, [](const TImgObject&) { return std::string("IMG"); }},
+    IniKey<TImgObject, &TImgObject::Filename>("Filename", TIniWidth::Text),
+    IniKey<TImgObject, &TImgObject::Transparent>("Transparent", TIniWidth::Bool, 1),
+    IniKey<TImgObject, &TImgObject::TransparentType>("TransparentType", TIniWidth::Low8, 1),
+    IniKey<TImgObject, &TImgObject::TransparentColor>("TransparentColor", TIniWidth::Int32),
+};
+
+std::span<const TIniKey<TImgObject>> TImgObject::Keys() { return kImgKeys; }
+
 void TImgObject::LoadFromText(const std::string& text) {
-  ReadPictureKeys(text, 1);
+  Ini.SetText(text);
+  ReadIniKeys(Ini, SectionName(), Keys(), *this);
   LoadCommonFromText(text);
 }
 
 std::string TImgObject::SaveToText() {
   TAnimObject::SaveToText();
-  WriteTypeAndFile("IMG");
-  WriteTransparencyKeys();
+  WriteIniKeys(Ini, SectionName(), Keys(), *this);
   return Ini.Text();
 }
 

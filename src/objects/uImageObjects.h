@@ -64,10 +64,6 @@ class TAnimImgObject : public TAnimObject {
   void ReplacePictures(std::unique_ptr<TBitmap32> frame, std::unique_ptr<TBitmap32> mirror, TColor32 key);
   // Looks for a missing picture in the common folder's "images"; false when there is none.
   bool FindPicture();
-  // "Filename", "Transparent", "TransparentType", "TransparentColor" of the object's section.
-  void ReadPictureKeys(const std::string& text, uint8_t defaultTransparentType);
-  void WriteTypeAndFile(const char* objType);
-  void WriteTransparencyKeys();
   // True when CombinePixel leaves out the key colour.
   bool transparencyApplies_ = true;
   std::mutex pictureLock_;
@@ -82,6 +78,8 @@ class TGifObject : public TAnimImgObject {
   void Stop() override;
   std::string SaveToText() override;
   void LoadFromText(const std::string& text);
+  // The keys of a GIF object's section behind the common ones, in writing order.
+  static std::span<const TIniKey<TGifObject>> Keys();
 
   // Decodes the GIF at `path`, applies the transparency settings and starts playing it into
   // FrameBitmap. Any failure ends the load silently.
@@ -120,6 +118,8 @@ class TImgObject : public TAnimImgObject {
   void Reset() override;
   std::string SaveToText() override;
   void LoadFromText(const std::string& text);
+  // The keys of a still-picture object's section behind the common ones, in writing order.
+  static std::span<const TIniKey<TImgObject>> Keys();
   // Loads the still picture at `path` (by its extension) and sets the key colour.
   void LoadImage(const std::string& path);
 };

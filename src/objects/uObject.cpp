@@ -17,7 +17,6 @@ int32_t RandomSign() { return Random(2) == 0 ? -1 : 1; }
 int32_t RandomBetween(int32_t low, int32_t high) {
   return high >= low ? low + Random(high - low) : high + Random(low - high);
 }
-uint8_t Low8(int32_t value) { return static_cast<uint8_t>(value & 0xFF); }
 
 }  // namespace
 
@@ -33,78 +32,59 @@ void TAnimObject::EndWorker() {
 
 // ---- Settings text ----
 
+// In writing order. Left and Top say where the object was; InitialPos is never set and written as
+// 0; Scaled is written as it is and read as true, whatever the key says.
+const TIniKey<TAnimObject> kCommonKeys[] = {
+    {"Left", TIniWidth::Int32, std::nullopt, [](const TAnimObject& o) { return o.GetLeft(); }},
+    {"Top", TIniWidth::Int32, std::nullopt, [](const TAnimObject& o) { return o.GetTop(); }},
+    IniKey<TAnimObject, &TAnimObject::Width>("Width", TIniWidth::Int32),
+    IniKey<TAnimObject, &TAnimObject::Height>("Height", TIniWidth::Int32),
+    {"Scaled", TIniWidth::Bool, std::nullopt, [](const TAnimObject& o) { return o.Scaled ? 1 : 0; }},
+    {"MoveAreaRectleft", TIniWidth::Int32, std::nullopt, [](const TAnimObject& o) { return o.MoveAreaRect.Left; },
+     [](TAnimObject& o, int32_t v) { o.MoveAreaRect.Left = v; }},
+    {"MoveAreaRecttop", TIniWidth::Int32, std::nullopt, [](const TAnimObject& o) { return o.MoveAreaRect.Top; },
+     [](TAnimObject& o, int32_t v) { o.MoveAreaRect.Top = v; }},
+    {"MoveAreaRectright", TIniWidth::Int32, std::nullopt, [](const TAnimObject& o) { return o.MoveAreaRect.Right; },
+     [](TAnimObject& o, int32_t v) { o.MoveAreaRect.Right = v; }},
+    {"MoveAreaRectbottom", TIniWidth::Int32, std::nullopt, [](const TAnimObject& o) { return o.MoveAreaRect.Bottom; },
+     [](TAnimObject& o, int32_t v) { o.MoveAreaRect.Bottom = v; }},
+    IniKey<TAnimObject, &TAnimObject::WidthSize>("WidthSize", TIniWidth::Int32, 100),
+    IniKey<TAnimObject, &TAnimObject::HeightSize>("HeightSize", TIniWidth::Int32, 100),
+    IniKey<TAnimObject, &TAnimObject::Speed>("Speed", TIniWidth::Int32, 10),
+    {"InitialPos", TIniWidth::Int32, std::nullopt, [](const TAnimObject&) { return 0; }},
+    IniKey<TAnimObject, &TAnimObject::InitialDir>("InitialDir", TIniWidth::Low8),
+    IniKey<TAnimObject, &TAnimObject::PosLeftType>("PosLeftType", TIniWidth::Low8, 0),
+    IniKey<TAnimObject, &TAnimObject::PosTopType>("PosTopType", TIniWidth::Low8, 0),
+    IniKey<TAnimObject, &TAnimObject::PosLeft>("PosLeft", TIniWidth::Int32, 100),
+    IniKey<TAnimObject, &TAnimObject::PosTop>("PosTop", TIniWidth::Int32, 100),
+    IniKey<TAnimObject, &TAnimObject::ObjFacing>("ObjFacing", TIniWidth::Low8, 1),
+    IniKey<TAnimObject, &TAnimObject::Opacity>("Opacity", TIniWidth::Int32, 10),
+    IniKey<TAnimObject, &TAnimObject::DisplaySec>("DisplaySec", TIniWidth::Int32, 0),
+    IniKey<TAnimObject, &TAnimObject::DisplayDurationType>("DisplayDurationType", TIniWidth::Low8, 0),
+    IniKey<TAnimObject, &TAnimObject::DisplayDurationSec>("DisplayDurationSec", TIniWidth::Int32, 60),
+    IniKey<TAnimObject, &TAnimObject::DIsplayDurationCycle>("DIsplayDurationCycle", TIniWidth::Int32, 10),
+    IniKey<TAnimObject, &TAnimObject::Motion>("Motion", TIniWidth::Low8, 0),
+    IniKey<TAnimObject, &TAnimObject::MotionSpeed>("MotionSpeed", TIniWidth::Int32, 10),
+    IniKey<TAnimObject, &TAnimObject::MotionAreaType>("MotionAreaType", TIniWidth::Low8, 0),
+    IniKey<TAnimObject, &TAnimObject::DirFlip>("DirFlip", TIniWidth::Bool, 0),
+    IniKey<TAnimObject, &TAnimObject::Redisplay>("Redisplay", TIniWidth::Bool, 1),
+    IniKey<TAnimObject, &TAnimObject::RedisplayDelay>("RedisplayDelay", TIniWidth::Int32, 0),
+    IniKey<TAnimObject, &TAnimObject::RedisplayTimes>("RedisplayTimes", TIniWidth::Int32, 1),
+    IniKey<TAnimObject, &TAnimObject::ResetPos>("ResetPos", TIniWidth::Bool, 1),
+    IniKey<TAnimObject, &TAnimObject::RestrictArea>("RestrictArea", TIniWidth::Bool, 1),
+};
+
+std::span<const TIniKey<TAnimObject>> TAnimObject::CommonKeys() { return kCommonKeys; }
+
 void TAnimObject::LoadCommonFromText(const std::string& text) {
   Ini.SetText(text);
-  const std::string s = SectionName();
-  Width = Ini.ReadInteger(s, "Width", Width);
-  Height = Ini.ReadInteger(s, "Height", Height);
-  Ini.ReadBool(s, "Scaled", true);
-  Scaled = true;  // every loaded object is scaled, whatever the key says
-  MoveAreaRect.Left = Ini.ReadInteger(s, "MoveAreaRectleft", MoveAreaRect.Left);
-  MoveAreaRect.Top = Ini.ReadInteger(s, "MoveAreaRecttop", MoveAreaRect.Top);
-  MoveAreaRect.Right = Ini.ReadInteger(s, "MoveAreaRectright", MoveAreaRect.Right);
-  MoveAreaRect.Bottom = Ini.ReadInteger(s, "MoveAreaRectbottom", MoveAreaRect.Bottom);
-  WidthSize = Ini.ReadInteger(s, "WidthSize", 100);
-  HeightSize = Ini.ReadInteger(s, "HeightSize", 100);
-  Speed = Ini.ReadInteger(s, "Speed", 10);
-  InitialDir = Low8(Ini.ReadInteger(s, "InitialDir", InitialDir));
-  PosLeftType = Low8(Ini.ReadInteger(s, "PosLeftType", 0));
-  PosTopType = Low8(Ini.ReadInteger(s, "PosTopType", 0));
-  PosLeft = Ini.ReadInteger(s, "PosLeft", 100);
-  PosTop = Ini.ReadInteger(s, "PosTop", 100);
-  ObjFacing = Low8(Ini.ReadInteger(s, "ObjFacing", 1));
-  Opacity = Ini.ReadInteger(s, "Opacity", 10);
-  DisplaySec = Ini.ReadInteger(s, "DisplaySec", 0);
-  DisplayDurationType = Low8(Ini.ReadInteger(s, "DisplayDurationType", 0));
-  DisplayDurationSec = Ini.ReadInteger(s, "DisplayDurationSec", 60);
-  DIsplayDurationCycle = Ini.ReadInteger(s, "DIsplayDurationCycle", 10);
-  Motion = Low8(Ini.ReadInteger(s, "Motion", 0));
-  MotionSpeed = Ini.ReadInteger(s, "MotionSpeed", 10);
-  MotionAreaType = Low8(Ini.ReadInteger(s, "MotionAreaType", 0));
-  DirFlip = Ini.ReadBool(s, "DirFlip", false);
-  Redisplay = Ini.ReadBool(s, "Redisplay", true);
-  RedisplayDelay = Ini.ReadInteger(s, "RedisplayDelay", 0);
-  RedisplayTimes = Ini.ReadInteger(s, "RedisplayTimes", 1);
-  ResetPos = Ini.ReadBool(s, "ResetPos", true);
-  RestrictArea = Ini.ReadBool(s, "RestrictArea", true);
+  ReadIniKeys(Ini, SectionName(), CommonKeys(), *this);
+  Scaled = true;  // every loaded object is scaled
 }
 
 std::string TAnimObject::SaveToText() {
   Ini.Clear();
-  const std::string s = SectionName();
-  Ini.WriteInteger(s, "Left", GetLeft());
-  Ini.WriteInteger(s, "Top", GetTop());
-  Ini.WriteInteger(s, "Width", Width);
-  Ini.WriteInteger(s, "Height", Height);
-  Ini.WriteBool(s, "Scaled", Scaled);
-  Ini.WriteInteger(s, "MoveAreaRectleft", MoveAreaRect.Left);
-  Ini.WriteInteger(s, "MoveAreaRecttop", MoveAreaRect.Top);
-  Ini.WriteInteger(s, "MoveAreaRectright", MoveAreaRect.Right);
-  Ini.WriteInteger(s, "MoveAreaRectbottom", MoveAreaRect.Bottom);
-  Ini.WriteInteger(s, "WidthSize", WidthSize);
-  Ini.WriteInteger(s, "HeightSize", HeightSize);
-  Ini.WriteInteger(s, "Speed", Speed);
-  Ini.WriteInteger(s, "InitialPos", 0);
-  Ini.WriteInteger(s, "InitialDir", InitialDir);
-  Ini.WriteInteger(s, "PosLeftType", PosLeftType);
-  Ini.WriteInteger(s, "PosTopType", PosTopType);
-  Ini.WriteInteger(s, "PosLeft", PosLeft);
-  Ini.WriteInteger(s, "PosTop", PosTop);
-  Ini.WriteInteger(s, "ObjFacing", ObjFacing);
-  Ini.WriteInteger(s, "Opacity", Opacity);
-  Ini.WriteInteger(s, "DisplaySec", DisplaySec);
-  Ini.WriteInteger(s, "DisplayDurationType", DisplayDurationType);
-  Ini.WriteInteger(s, "DisplayDurationSec", DisplayDurationSec);
-  Ini.WriteInteger(s, "DIsplayDurationCycle", DIsplayDurationCycle);
-  Ini.WriteInteger(s, "Motion", Motion);
-  Ini.WriteInteger(s, "MotionSpeed", MotionSpeed);
-  Ini.WriteInteger(s, "MotionAreaType", MotionAreaType);
-  Ini.WriteBool(s, "DirFlip", DirFlip);
-  Ini.WriteBool(s, "Redisplay", Redisplay);
-  Ini.WriteInteger(s, "RedisplayDelay", RedisplayDelay);
-  Ini.WriteInteger(s, "RedisplayTimes", RedisplayTimes);
-  Ini.WriteBool(s, "ResetPos", ResetPos);
-  Ini.WriteBool(s, "RestrictArea", RestrictArea);
+  WriteIniKeys(Ini, SectionName(), CommonKeys(), *this);
   return Ini.Text();
 }
 

@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 
+#include "base/uIniRecord.h"
 #include "base/uIniText.h"
 #include "surface/uBitmap32.h"
 
@@ -39,6 +40,8 @@ class TAnimObject {
   virtual std::string SaveToText();
   // Reads the common keys of section "Obj<Index>" of the whole object text.
   virtual void LoadCommonFromText(const std::string& text);
+  // The keys every object section holds, in writing order.
+  static std::span<const TIniKey<TAnimObject>> CommonKeys();
 
   // Stop, Reset, then the worker runs (unless the object is not Threaded); the first Start of a
   // Threaded object makes its worker.

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "base/uErrors.h"
+#include "base/uIniRecord.h"
 #include "base/uIniText.h"
 #include "base/uPathText.h"
 #include "objects/uImageObjects.h"
@@ -19,18 +20,24 @@ constexpr const char* kHeaderSection = "Header";
 
 }  // namespace
 
+const TIniKey<TSceneHeader> kHeaderKeys[] = {
+    IniKey<TSceneHeader, &TSceneHeader::ResCount>("ResCount", TIniWidth::Int32, 0),
+    IniKey<TSceneHeader, &TSceneHeader::Music>("Music", TIniWidth::Bool, 0),
+    IniKey<TSceneHeader, &TSceneHeader::MusicFile>("MusicFile", TIniWidth::Text),
+    IniKey<TSceneHeader, &TSceneHeader::MusicVolume>("MusicVolume", TIniWidth::Int32, 100),
+    IniKey<TSceneHeader, &TSceneHeader::SoundVolume>("SoundVolume", TIniWidth::Int32, 100),
+};
+
+std::span<const TIniKey<TSceneHeader>> TSceneHeader::Keys() { return kHeaderKeys; }
+
 TSceneHeader TSceneHeader::Read(const TIniText& ini, int32_t maxEntries) {
   TSceneHeader header;
-  header.ResCount = ini.ReadInteger(kHeaderSection, "ResCount", 0);
+  ReadIniKeys(ini, kHeaderSection, Keys(), header);
   int32_t listed = std::clamp(header.ResCount, 0, std::max(maxEntries, 0));
   header.Res.reserve(static_cast<size_t>(listed));
   for (int32_t i = 0; i < listed; ++i) {
     header.Res.push_back(ini.ReadString(kHeaderSection, "Res" + std::to_string(i), ""));
   }
-  header.Music = ini.ReadBool(kHeaderSection, "Music", false);
-  header.MusicFile = ini.ReadString(kHeaderSection, "MusicFile", "");
-  header.MusicVolume = ini.ReadInteger(kHeaderSection, "MusicVolume", 100);
-  header.SoundVolume = ini.ReadInteger(kHeaderSection, "SoundVolume", 100);
   return header;
 }
 

@@ -8,13 +8,14 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace lumora {
+#include "base/uIniRecord.h"
 
-class TIniText;
+namespace lumora {
 
 // Entry 0 of every package, the header that names all entries, is first extracted under this name.
 inline constexpr const char* kHeaderFileName = "VXHeader.dat";
@@ -30,6 +31,8 @@ struct TSceneHeader {
 
   // Reads the header; at most `maxEntries` "Res" names (the package cannot hold more).
   static TSceneHeader Read(const TIniText& ini, int32_t maxEntries);
+  // The keys of section "Header" besides the "Res" names.
+  static std::span<const TIniKey<TSceneHeader>> Keys();
 };
 
 struct TScene {

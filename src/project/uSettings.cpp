@@ -2,8 +2,8 @@
 #include "project/uSettings.h"
 
 #include "base/uErrors.h"
-#include "platform/Platform.h"
 #include "base/uIniText.h"
+#include "platform/Platform.h"
 #include "platform/uTextFile.h"
 
 namespace lumora {
@@ -11,20 +11,26 @@ namespace {
 
 constexpr const char* kSection = "Config";
 
-TUserSettings ReadSettings(const std::string& settingsFile, const TUserSettings& defaults) {
-  TIniText ini(ReadTextFile(settingsFile).value_or(std::string()));
-  TUserSettings s;
-  s.Speed = ini.ReadInteger(kSection, "Speed", defaults.Speed);
-  s.Stretch = ini.ReadBool(kSection, "Stretch", defaults.Stretch);
-  s.Proportional = ini.ReadBool(kSection, "Proportional", defaults.Proportional);
-  s.Sound = ini.ReadBool(kSection, "Sound", defaults.Sound);
-  s.Music = ini.ReadBool(kSection, "Music", defaults.Music);
-  s.ShowClock = ini.ReadBool(kSection, "ShowClock", defaults.ShowClock);
-  s.ClockPos = ini.ReadInteger(kSection, "ClockPos", defaults.ClockPos);
-  return s;
+// In writing order; a reader's defaults are the values of the record it starts from.
+const TIniKey<TUserSettings> kKeys[] = {
+    IniKey<TUserSettings, &TUserSettings::Speed>("Speed", TIniWidth::Int32),
+    IniKey<TUserSettings, &TUserSettings::Stretch>("Stretch", TIniWidth::Bool),
+    IniKey<TUserSettings, &TUserSettings::Proportional>("Proportional", TIniWidth::Bool),
+    IniKey<TUserSettings, &TUserSettings::Sound>("Sound", TIniWidth::Bool),
+    IniKey<TUserSettings, &TUserSettings::Music>("Music", TIniWidth::Bool),
+    IniKey<TUserSettings, &TUserSettings::ClockPos>("ClockPos", TIniWidth::Int32),
+    IniKey<TUserSettings, &TUserSettings::ShowClock>("ShowClock", TIniWidth::Bool),
+};
+
+TUserSettings ReadSettings(const std::string& settingsFile, TUserSettings settings) {
+  const TIniText ini(ReadTextFile(settingsFile).value_or(std::string()));
+  ReadIniKeys(ini, kSection, UserSettingsKeys(), settings);
+  return settings;
 }
 
 }  // namespace
+
+std::span<const TIniKey<TUserSettings>> UserSettingsKeys() { return kKeys; }
 
 TUserSettings ReadSaverSettings(const std::string& settingsFile, bool headerMusic) {
   TUserSettings defaults;
@@ -40,13 +46,7 @@ void WriteUserSettings(const std::string& settingsFile, const TUserSettings& set
   std::optional<std::string> old = ReadTextFile(settingsFile);
   if (!old && platform::FileExists(settingsFile)) throw EInOutError("Unable to write to " + settingsFile);
   TIniText ini(old.value_or(std::string()));
-  ini.WriteInteger(kSection, "Speed", settings.Speed);
-  ini.WriteBool(kSection, "Stretch", settings.Stretch);
-  ini.WriteBool(kSection, "Proportional", settings.Proportional);
-  ini.WriteBool(kSection, "Sound", settings.Sound);
-  ini.WriteBool(kSection, "Music", settings.Music);
-  ini.WriteInteger(kSection, "ClockPos", settings.ClockPos);
-  ini.WriteBool(kSection, "ShowClock", settings.ShowClock);
+  WriteIniKeys(ini, kSection, UserSettingsKeys(), settings);
   WriteTextFileAtomically(settingsFile, ini.Text());
 }
 

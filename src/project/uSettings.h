@@ -5,7 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
+
+#include "base/uIniRecord.h"
 
 namespace lumora {
 
@@ -18,6 +21,9 @@ struct TUserSettings {
   int32_t ClockPos = 1;  // 0 top left, 1 top right, 2 bottom left, 3 bottom right
   bool ShowClock = true;
 };
+
+// The seven keys of section "Config", in writing order.
+std::span<const TIniKey<TUserSettings>> UserSettingsKeys();
 
 // The saver window's reading: "Music" defaults to the scene header's own "Music" value.
 TUserSettings ReadSaverSettings(const std::string& settingsFile, bool headerMusic);

@@ -26,7 +26,7 @@ std::string Package(const std::vector<std::string>& entries, int32_t count = -1)
   return bytes;
 }
 
-TEST(PackageMarker, IsTheDocumentedByteSequence) {
+TEST(PackageMarker, IsTheFilesByteSequence) {
   // Held as wide integers so that this test cannot put the marker bytes into the test program.
   const int expected[kMarkerLength] = {0x7C, 0x57, 0x59, 0x51, 0x42, 0x44, 0x4C, 0x42, 0x48, 0x46, 0x4A, 0x45, 0x7E};
   for (int i = 0; i < kMarkerLength; ++i) EXPECT_EQ(static_cast<unsigned char>(Marker()[i]), expected[i]) << i;
