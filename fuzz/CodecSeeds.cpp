@@ -17,6 +17,7 @@
 namespace {
 
 using lumora::Color32;
+using lumora::LeBytes;
 
 void Save(const std::filesystem::path& folder, const std::string& name, const std::string& bytes) {
   std::filesystem::create_directories(folder);

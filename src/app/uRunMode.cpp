@@ -88,7 +88,7 @@ int RunStartup(const std::vector<std::string>& arguments, std::string_view progr
       return 0;
     }
     // Without a semaphore the program runs as if it were the only instance.
-    if (host.AcquireInstance() == platform::InstanceGuard::Result::AlreadyRunning) return 0;
+    if (host.AcquireInstance() == platform::TInstanceGuard::Result::AlreadyRunning) return 0;
     switch (decision.Mode) {
       case TRunMode::Preview:
         host.PaintPreview(HandleArgumentValue(decision.HandleArgument));

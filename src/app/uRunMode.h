@@ -40,7 +40,7 @@ int32_t HandleArgumentValue(std::string_view text);
 class TStartupHost {
  public:
   virtual ~TStartupHost() = default;
-  virtual platform::InstanceGuard::Result AcquireInstance() = 0;
+  virtual platform::TInstanceGuard::Result AcquireInstance() = 0;
   virtual void ChangePassword(int32_t parent) = 0;
   virtual void PaintPreview(int32_t window) = 0;
   virtual void RunSaver(bool windowed) = 0;  // until the saver window closes

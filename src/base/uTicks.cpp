@@ -7,7 +7,7 @@
 namespace lumora {
 
 namespace {
-std::atomic<TickSource*> g_tickSource{nullptr};
+std::atomic<TTickSource*> g_tickSource{nullptr};
 
 uint32_t MonotonicTicks() {
   const auto since = std::chrono::steady_clock::now().time_since_epoch();
@@ -16,10 +16,10 @@ uint32_t MonotonicTicks() {
 }  // namespace
 
 uint32_t GetTickCount() {
-  TickSource* source = g_tickSource.load(std::memory_order_acquire);
+  TTickSource* source = g_tickSource.load(std::memory_order_acquire);
   return source ? source->Now() : MonotonicTicks();
 }
 
-TickSource* SetTickSource(TickSource* source) { return g_tickSource.exchange(source, std::memory_order_acq_rel); }
+TTickSource* SetTickSource(TTickSource* source) { return g_tickSource.exchange(source, std::memory_order_acq_rel); }
 
 }  // namespace lumora

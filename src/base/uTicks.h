@@ -9,9 +9,9 @@
 
 namespace lumora {
 
-class TickSource {
+class TTickSource {
  public:
-  virtual ~TickSource() = default;
+  virtual ~TTickSource() = default;
   virtual uint32_t Now() = 0;
 };
 
@@ -21,14 +21,14 @@ uint32_t GetTickCount();
 
 // Installs a replacement tick source; nullptr restores the monotonic clock. Returns the source
 // that was installed before. The caller keeps ownership.
-TickSource* SetTickSource(TickSource* source);
+TTickSource* SetTickSource(TTickSource* source);
 
 // Milliseconds from `earlier` to `now`, correct across the 32-bit wrap-around.
 constexpr uint32_t TicksBetween(uint32_t earlier, uint32_t now) { return now - earlier; }
 
 // A clock moved by hand (tests, benchmarks, the deterministic renderer), installed for its
 // lifetime; the source installed before comes back when it goes.
-class TManualTicks : public TickSource {
+class TManualTicks : public TTickSource {
  public:
   explicit TManualTicks(uint32_t start = 1000) : now_(start), previous_(SetTickSource(this)) {}
   ~TManualTicks() override { SetTickSource(previous_); }
@@ -41,7 +41,7 @@ class TManualTicks : public TickSource {
 
  private:
   std::atomic<uint32_t> now_;
-  TickSource* previous_;
+  TTickSource* previous_;
 };
 
 }  // namespace lumora

@@ -52,19 +52,19 @@ bool RemoveFolder(const std::string& path);  // only an empty folder
 bool MoveFileOver(const std::string& from, const std::string& to);
 
 // An open file: binary, byte-granular, positioned reads and writes. Invalid after a failed open.
-class File {
+class TFile {
  public:
-  File() = default;
-  ~File();
-  File(File&& other) noexcept;
-  File& operator=(File&& other) noexcept;
-  File(const File&) = delete;
-  File& operator=(const File&) = delete;
+  TFile() = default;
+  ~TFile();
+  TFile(TFile&& other) noexcept;
+  TFile& operator=(TFile&& other) noexcept;
+  TFile(const TFile&) = delete;
+  TFile& operator=(const TFile&) = delete;
 
   // An existing file for reading, shared with other readers (CreateFileA with FILE_SHARE_READ).
-  static File OpenRead(const std::string& path);
+  static TFile OpenRead(const std::string& path);
   // A file for writing, created or truncated (CreateFileA with CREATE_ALWAYS).
-  static File Create(const std::string& path);
+  static TFile Create(const std::string& path);
 
   bool IsOpen() const { return handle_ >= 0; }
   // Reads up to `count` bytes; returns the number read, 0 at the end and on errors.
@@ -80,7 +80,7 @@ class File {
   void Close();
 
  private:
-  explicit File(intptr_t handle) : handle_(handle) {}
+  explicit TFile(intptr_t handle) : handle_(handle) {}
   intptr_t handle_ = -1;
 };
 
@@ -102,13 +102,13 @@ uint32_t GetSysColor(int index);
 // The single-instance guard. Windows: the named semaphore (initial count 0, maximum 1), held
 // until the guard is destroyed. Linux: an exclusive flock on a per-user lock file of that name,
 // which the kernel releases when the process ends, so a crashed instance never blocks the next.
-class InstanceGuard {
+class TInstanceGuard {
  public:
   enum class Result { Acquired, AlreadyRunning, Unavailable };
-  InstanceGuard() = default;
-  ~InstanceGuard();
-  InstanceGuard(const InstanceGuard&) = delete;
-  InstanceGuard& operator=(const InstanceGuard&) = delete;
+  TInstanceGuard() = default;
+  ~TInstanceGuard();
+  TInstanceGuard(const TInstanceGuard&) = delete;
+  TInstanceGuard& operator=(const TInstanceGuard&) = delete;
 
   Result Acquire(const std::string& name);
   void Release();

@@ -6,7 +6,7 @@
 namespace lumora {
 
 std::optional<std::string> ReadTextFile(const std::string& path, int64_t limit) {
-  platform::File file = platform::File::OpenRead(path);
+  platform::TFile file = platform::TFile::OpenRead(path);
   if (!file.IsOpen()) return std::nullopt;
   int64_t size = file.Size();
   if (size < 0 || size > limit) return std::nullopt;
@@ -15,7 +15,7 @@ std::optional<std::string> ReadTextFile(const std::string& path, int64_t limit) 
   return text;
 }
 
-TAtomicFile::TAtomicFile(const std::string& path) : path_(path), file_(platform::File::Create(path + ".tmp")) {
+TAtomicFile::TAtomicFile(const std::string& path) : path_(path), file_(platform::TFile::Create(path + ".tmp")) {
   if (!file_.IsOpen()) Fail();
 }
 

@@ -32,7 +32,7 @@ class TAtomicFile {
   [[noreturn]] void Fail();
 
   std::string path_;
-  platform::File file_;
+  platform::TFile file_;
 };
 
 // The whole of `text` written as a TAtomicFile.

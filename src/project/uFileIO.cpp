@@ -48,7 +48,7 @@ void DecodeRegionMask(const std::vector<int32_t>& runs, TBitmap& mask) {
 
 // ---- TMyStream ----
 
-TMyStream::TMyStream(const std::string& fileName) : file_(platform::File::OpenRead(fileName)) {
+TMyStream::TMyStream(const std::string& fileName) : file_(platform::TFile::OpenRead(fileName)) {
   if (!file_.IsOpen()) throw EInOutError("Cannot open file \"" + fileName + "\"");
   size_ = file_.Size();
   if (size_ < 0) throw EInOutError("Cannot read file \"" + fileName + "\"");

@@ -52,7 +52,7 @@ class TMyStream {
   // Throws unless `count` bytes (non-negative) are left.
   void Require(int64_t count, const char* what) const;
 
-  platform::File file_;
+  platform::TFile file_;
   int64_t size_ = 0;
   int64_t position_ = 0;
 };

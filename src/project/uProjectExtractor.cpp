@@ -19,7 +19,7 @@ const volatile char PackageMarker[kMarkerLength + 1] = "{VXPACKAGEID}";
 // results do not depend on the read size, and large reads are what makes extraction fast.
 constexpr int64_t kBufferSize = 1 << 20;
 
-bool ReadInt32(platform::File& file, int32_t& value) {
+bool ReadInt32(platform::TFile& file, int32_t& value) {
   unsigned char bytes[4];
   if (file.Read(bytes, 4) != 4) return false;
   value = GetLeInt32(bytes);
@@ -35,7 +35,7 @@ std::array<char, kMarkerLength> PackageMarkerBytes() {
 }
 
 bool FindPackage(const std::string& exeFile, int64_t& position, int32_t& count) {
-  platform::File file = platform::File::OpenRead(exeFile);
+  platform::TFile file = platform::TFile::OpenRead(exeFile);
   if (!file.IsOpen()) return false;
   const std::array<char, kMarkerLength> marker = PackageMarkerBytes();
   auto buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
@@ -70,7 +70,7 @@ void ExtractPackage(const std::string& exeFile, const std::vector<std::string>& 
   int64_t position = 0;
   int32_t count = 0;
   if (!FindPackage(exeFile, position, count)) return;
-  platform::File package = platform::File::OpenRead(exeFile);
+  platform::TFile package = platform::TFile::OpenRead(exeFile);
   if (!package.Seek(position) || !ReadInt32(package, count)) count = 0;
   position += 4;
 
@@ -83,7 +83,7 @@ void ExtractPackage(const std::string& exeFile, const std::vector<std::string>& 
     if (!readable) size = 0;
     position += 4;
 
-    platform::File target = names[k].empty() ? platform::File() : platform::File::Create(names[k]);
+    platform::TFile target = names[k].empty() ? platform::TFile() : platform::TFile::Create(names[k]);
     int64_t remaining = size;
     while (remaining > 0) {
       if (!target.IsOpen()) {  // nowhere to write: step over the entry's bytes

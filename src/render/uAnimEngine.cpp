@@ -107,7 +107,7 @@ void TAnimEngine::Prepare() {
 // Mirrors the scenery above each reflecting region's first row into the region: the pixel in
 // row top + k takes the background pixel of row top - k - 1.
 void TAnimEngine::BuildReflection() {
-  std::array<int32_t, 8> top;
+  std::array<int32_t, kWaveCount> top;
   top.fill(-1);
   const bool maskUsable = regionMask_->PixelFormat() == TPixelFormat::pf32bit;
   for (int32_t y = 0; y < std::min(height_, maskUsable ? regionMask_->Height() : 0); ++y) {

@@ -14,10 +14,11 @@
 #include <memory>
 #include <vector>
 
+#include "objects/uPaintQueue.h"
+#include "project/uVXProject.h"
+#include "render/uClock.h"
 #include "surface/uBitmap.h"
 #include "surface/uBitmap32.h"
-#include "objects/uPaintQueue.h"
-#include "render/uClock.h"
 
 namespace lumora {
 
@@ -109,12 +110,12 @@ class TAnimEngine {
   TAnimObjects* objects_ = nullptr;
   const TBitmap* background_ = nullptr;
   const TBitmap* regionMask_ = nullptr;
-  std::array<const TWaveParam*, 8> waveParams_{};
+  std::array<const TWaveParam*, kWaveCount> waveParams_{};
   int32_t speed_ = 100;
 
   int32_t width_ = 0;
   int32_t height_ = 0;
-  std::array<int64_t, 8> phase_{};
+  std::array<int64_t, kWaveCount> phase_{};
   uint32_t lastTick_ = 0;
   bool reflectionOn_ = false;
   TBitmap reflectionImage_;
@@ -123,15 +124,15 @@ class TAnimEngine {
   std::vector<int16_t> regionMap_;
   std::vector<TSpan> spans_;
   std::vector<uint32_t> rowSpans_;  // spans of row y: [rowSpans_[y], rowSpans_[y + 1])
-  std::array<std::vector<int32_t>, 8> jitter_;
-  std::array<bool, 8> hasJitter_{};
-  std::array<int32_t, 8> regionTop_{};
-  std::array<int32_t, 8> regionBottom_{};
-  std::array<TRegionWave, 8> waves_{};
+  std::array<std::vector<int32_t>, kWaveCount> jitter_;
+  std::array<bool, kWaveCount> hasJitter_{};
+  std::array<int32_t, kWaveCount> regionTop_{};
+  std::array<int32_t, kWaveCount> regionBottom_{};
+  std::array<TRegionWave, kWaveCount> waves_{};
   // Column waves: per-span scratch, and round(A cos i) for the amplitude each region had last.
   std::vector<int64_t> scratchV_;
   std::vector<int64_t> scratchRowY_;
-  std::array<double, 8> rowYTableAmplitude_{};
+  std::array<double, kWaveCount> rowYTableAmplitude_{};
   std::array<std::array<int64_t, 361>, 8> rowYTable_{};
   std::array<double, 361> cosTable_{};
 

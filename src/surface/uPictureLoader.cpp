@@ -31,7 +31,7 @@ const uint8_t* BytesOf(const std::string& bytes) { return reinterpret_cast<const
 }  // namespace
 
 std::string ReadPictureFile(const std::string& fileName) {
-  platform::File file = platform::File::OpenRead(fileName);
+  platform::TFile file = platform::TFile::OpenRead(fileName);
   if (!file.IsOpen()) throw EPictureError("cannot open " + fileName);
   const int64_t size = file.Size();
   if (size < 0) throw EPictureError("cannot read " + fileName);

@@ -52,7 +52,7 @@ std::string EncodePng(const TBitmap32& surface) {
 
 void WritePng(const std::string& fileName, const TBitmap32& surface) {
   const std::string bytes = EncodePng(surface);
-  platform::File file = platform::File::Create(fileName);
+  platform::TFile file = platform::TFile::Create(fileName);
   if (!file.IsOpen()) throw EPictureError("PNG: cannot create " + fileName);
   const auto size = static_cast<int64_t>(bytes.size());
   if (file.Write(bytes.data(), size) != size) throw EPictureError("PNG: cannot write " + fileName);

@@ -65,10 +65,10 @@ TEST(RunMode, HandleArgument) {
 // Records what the start-up order asks of the shell.
 class FakeHost : public TStartupHost {
  public:
-  platform::InstanceGuard::Result instance = platform::InstanceGuard::Result::Acquired;
+  platform::TInstanceGuard::Result instance = platform::TInstanceGuard::Result::Acquired;
   std::vector<std::string> calls;
 
-  platform::InstanceGuard::Result AcquireInstance() override {
+  platform::TInstanceGuard::Result AcquireInstance() override {
     calls.push_back("guard");
     return instance;
   }
@@ -83,7 +83,7 @@ using Calls = std::vector<std::string>;
 
 TEST(Startup, PasswordChangeRunsBeforeAndWithoutTheInstanceGuard) {
   FakeHost host;
-  host.instance = platform::InstanceGuard::Result::AlreadyRunning;
+  host.instance = platform::TInstanceGuard::Result::AlreadyRunning;
   EXPECT_EQ(RunStartup({"/a", "1234"}, "Garden.scr", host), 0);
   EXPECT_EQ(host.calls, Calls{"password 1234"});
 }
@@ -91,7 +91,7 @@ TEST(Startup, PasswordChangeRunsBeforeAndWithoutTheInstanceGuard) {
 TEST(Startup, SecondInstanceEndsSilently) {
   for (const char* arg : {"/s", "/c", "/p"}) {
     FakeHost host;
-    host.instance = platform::InstanceGuard::Result::AlreadyRunning;
+    host.instance = platform::TInstanceGuard::Result::AlreadyRunning;
     EXPECT_EQ(RunStartup({arg, "1"}, "Garden.scr", host), 0);
     EXPECT_EQ(host.calls, Calls{"guard"}) << arg;
   }
@@ -112,7 +112,7 @@ TEST(Startup, ExactlyOneModeRuns) {
   };
   for (const Case& c : cases) {
     FakeHost host;
-    host.instance = platform::InstanceGuard::Result::Unavailable;  // runs as the only instance
+    host.instance = platform::TInstanceGuard::Result::Unavailable;  // runs as the only instance
     RunStartup(c.args, c.program, host);
     EXPECT_EQ(host.calls, c.calls) << c.program;
   }

@@ -64,12 +64,12 @@ TEST(Folders, CreateTestAndRemove) {
 TEST(Files, ReadWriteSeekAndReplace) {
   TempDir dir;
   {
-    File out = File::Create(dir.File("a"));
+    TFile out = TFile::Create(dir.File("a"));
     ASSERT_TRUE(out.IsOpen());
     EXPECT_EQ(out.Write("hello world", 11), 11);
     EXPECT_TRUE(out.Flush());
   }
-  File in = File::OpenRead(dir.File("a"));
+  TFile in = TFile::OpenRead(dir.File("a"));
   ASSERT_TRUE(in.IsOpen());
   EXPECT_EQ(in.Size(), 11);
   char buffer[16] = {};
@@ -84,35 +84,35 @@ TEST(Files, ReadWriteSeekAndReplace) {
   EXPECT_TRUE(MoveFileOver(dir.File("a"), dir.File("b")));
   EXPECT_EQ(ReadAll(dir.File("b")), "hello world");
   EXPECT_FALSE(FileExists(dir.File("a")));
-  EXPECT_FALSE(File::OpenRead(dir.File("a")).IsOpen());
-  EXPECT_FALSE(File::OpenRead(dir.Path()).IsOpen());  // a folder is not a file
+  EXPECT_FALSE(TFile::OpenRead(dir.File("a")).IsOpen());
+  EXPECT_FALSE(TFile::OpenRead(dir.Path()).IsOpen());  // a folder is not a file
 }
 
-TEST(InstanceGuard, SecondGuardFindsTheFirstUntilItIsReleased) {
+TEST(TInstanceGuard, SecondGuardFindsTheFirstUntilItIsReleased) {
   const std::string name = "LumoraTestGuard" + std::to_string(GetTickCount());
-  InstanceGuard first;
-  ASSERT_EQ(first.Acquire(name), InstanceGuard::Result::Acquired);
-  InstanceGuard second;
-  EXPECT_EQ(second.Acquire(name), InstanceGuard::Result::AlreadyRunning);
+  TInstanceGuard first;
+  ASSERT_EQ(first.Acquire(name), TInstanceGuard::Result::Acquired);
+  TInstanceGuard second;
+  EXPECT_EQ(second.Acquire(name), TInstanceGuard::Result::AlreadyRunning);
   first.Release();
-  EXPECT_EQ(second.Acquire(name), InstanceGuard::Result::Acquired);
+  EXPECT_EQ(second.Acquire(name), TInstanceGuard::Result::Acquired);
 }
 
 #ifndef _WIN32
-TEST(InstanceGuard, ACrashedInstanceNeverBlocksTheNext) {
+TEST(TInstanceGuard, ACrashedInstanceNeverBlocksTheNext) {
   const std::string name = "LumoraTestCrash" + std::to_string(GetTickCount());
   pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    InstanceGuard guard;
-    _exit(guard.Acquire(name) == InstanceGuard::Result::Acquired ? 0 : 1);  // ends without releasing
+    TInstanceGuard guard;
+    _exit(guard.Acquire(name) == TInstanceGuard::Result::Acquired ? 0 : 1);  // ends without releasing
   }
   int status = 0;
   waitpid(child, &status, 0);
   ASSERT_TRUE(WIFEXITED(status));
   ASSERT_EQ(WEXITSTATUS(status), 0);
-  InstanceGuard next;
-  EXPECT_EQ(next.Acquire(name), InstanceGuard::Result::Acquired);
+  TInstanceGuard next;
+  EXPECT_EQ(next.Acquire(name), TInstanceGuard::Result::Acquired);
 }
 #endif
 

@@ -368,8 +368,8 @@ TEST_F(DemoSceneTest, ObjectsAppearInRenderedFrames) {
 
 TEST(DemoSceneCommandTest, NeedsAnOutputFolderAndNothingElse) {
   TempDir dir;
-  EXPECT_THROW(RunDemo({}), UsageError);
-  EXPECT_THROW(RunDemo({"--out", dir.File("x"), "extra"}), UsageError);
+  EXPECT_THROW(RunDemo({}), EUsageError);
+  EXPECT_THROW(RunDemo({"--out", dir.File("x"), "extra"}), EUsageError);
   EXPECT_EQ(ReadAll(dir.File("x") + platform::PathDelimiter() + "VXTemp.vxp"), "<missing>");
 }
 

@@ -93,12 +93,12 @@ TEST(GifFramesCommand, BadInputIsRefused) {
   TempDir dir;
   const std::string gif = WriteGif(dir, Gif(1, 1, {Frame(0, 0, {"1"}), Frame(0, 0, {"2"})}));
   const std::string out = dir.File("out");
-  EXPECT_THROW(tools::RunGifFrames({gif}), tools::UsageError);
-  EXPECT_THROW(tools::RunGifFrames({"--out", out}), tools::UsageError);
-  EXPECT_THROW(tools::RunGifFrames({gif, "--out", out, "--anim-speed", "fast"}), tools::UsageError);
-  EXPECT_THROW(tools::RunGifFrames({gif, "--out", out, "--anim-speed", "-1"}), tools::UsageError);
-  EXPECT_THROW(tools::RunGifFrames({gif, "--out", out, "--transparent-color", "0x"}), tools::UsageError);
-  EXPECT_THROW(tools::RunGifFrames({gif, "--out", out, "--frames", "3"}), tools::UsageError);
+  EXPECT_THROW(tools::RunGifFrames({gif}), tools::EUsageError);
+  EXPECT_THROW(tools::RunGifFrames({"--out", out}), tools::EUsageError);
+  EXPECT_THROW(tools::RunGifFrames({gif, "--out", out, "--anim-speed", "fast"}), tools::EUsageError);
+  EXPECT_THROW(tools::RunGifFrames({gif, "--out", out, "--anim-speed", "-1"}), tools::EUsageError);
+  EXPECT_THROW(tools::RunGifFrames({gif, "--out", out, "--transparent-color", "0x"}), tools::EUsageError);
+  EXPECT_THROW(tools::RunGifFrames({gif, "--out", out, "--frames", "3"}), tools::EUsageError);
   EXPECT_THROW(tools::RunGifFrames({dir.File("absent.gif"), "--out", out}), std::runtime_error);
   EXPECT_THROW(tools::RunGifFrames({dir.Write("bad.gif", "not a picture"), "--out", out}), std::runtime_error);
   EXPECT_FALSE(std::filesystem::exists(out)) << "nothing is written for a refused command";

@@ -21,13 +21,13 @@ int RunSample(const Arguments& args);
 int RunDemo(const Arguments& args);
 
 // A mistake in the command line; main prints it with the usage hint.
-class UsageError : public std::runtime_error {
+class EUsageError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
 
 // Splits `--name value` options (listed in `valued`) and `--flag`s from positional arguments.
-struct ParsedArguments {
+struct TParsedArguments {
   std::vector<std::string> positional;
   std::vector<std::pair<std::string, std::string>> options;  // name without "--", value ("" for flags)
 
@@ -35,10 +35,10 @@ struct ParsedArguments {
   std::string Value(const std::string& name, const std::string& fallback = "") const;
   // The option as a whole number in [low, high] (decimal, or hexadecimal after "0x" or "$",
   // up to 32 bits, wrapping into the signed range); `fallback` when it is missing. Throws
-  // UsageError otherwise.
+  // EUsageError otherwise.
   int32_t Integer(const std::string& name, int32_t fallback, int32_t low, int32_t high) const;
 };
-ParsedArguments ParseArguments(const Arguments& args, const std::vector<std::string>& valued,
+TParsedArguments ParseArguments(const Arguments& args, const std::vector<std::string>& valued,
                                const std::vector<std::string>& flags);
 
 }  // namespace lumora::tools

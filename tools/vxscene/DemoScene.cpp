@@ -283,8 +283,8 @@ DemoScene MakeDemo() {
 namespace lumora::tools {
 
 int RunDemo(const Arguments& args) {
-  ParsedArguments parsed = ParseArguments(args, {"out"}, {});
-  if (!parsed.positional.empty() || !parsed.Has("out")) throw UsageError("demo needs --out DIR");
+  TParsedArguments parsed = ParseArguments(args, {"out"}, {});
+  if (!parsed.positional.empty() || !parsed.Has("out")) throw EUsageError("demo needs --out DIR");
   const demo::DemoScene scene = demo::MakeDemo();
   WriteSceneFolder(parsed.Value("out"), scene.project, scene.pictures);
   std::printf("wrote the demo scene into %s\n", parsed.Value("out").c_str());

@@ -1,4 +1,4 @@
-// An animated GIF made from rendered frames (see GifAnimation.h).
+// An animated GIF made from rendered frames (see TGifAnimation.h).
 #include "GifAnimation.h"
 
 #include <gif_lib.h>
@@ -14,10 +14,10 @@
 
 namespace lumora::tools {
 
-GifAnimation::GifAnimation(int32_t width, int32_t frameMs)
+TGifAnimation::TGifAnimation(int32_t width, int32_t frameMs)
     : width_(width), delay_(static_cast<uint16_t>(std::clamp(static_cast<int32_t>(std::lround(frameMs / 10.0)), 2, 65535))) {}
 
-void GifAnimation::Add(const TBitmap32& frame) {
+void TGifAnimation::Add(const TBitmap32& frame) {
   if (frame.Empty()) return;
   const int32_t width = std::min(width_, frame.Width());
   const auto height = std::max<int32_t>(1, static_cast<int32_t>(std::lround(static_cast<double>(frame.Height()) * width / frame.Width())));
@@ -60,7 +60,7 @@ void GifAnimation::Add(const TBitmap32& frame) {
   gif_.Frames.push_back(std::move(out));
 }
 
-void GifAnimation::Write(const std::string& fileName) const {
+void TGifAnimation::Write(const std::string& fileName) const {
   WriteFileBytes(fileName, EncodeGif(gif_));
 }
 

@@ -13,9 +13,9 @@ class TBitmap32;
 
 namespace lumora::tools {
 
-class GifAnimation {
+class TGifAnimation {
  public:
-  GifAnimation(int32_t width, int32_t frameMs);
+  TGifAnimation(int32_t width, int32_t frameMs);
   void Add(const TBitmap32& frame);
   // Writes the GIF, looping for ever; throws std::runtime_error when it cannot.
   void Write(const std::string& fileName) const;

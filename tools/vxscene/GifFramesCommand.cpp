@@ -26,9 +26,9 @@ constexpr int kMaxPaintings = 500;
 }  // namespace
 
 int RunGifFrames(const Arguments& args) {
-  const ParsedArguments parsed = ParseArguments(args, {"out", "anim-speed", "transparent-type", "transparent-color"},
+  const TParsedArguments parsed = ParseArguments(args, {"out", "anim-speed", "transparent-type", "transparent-color"},
                                                 {"no-transparent", "refresh-frame"});
-  if (parsed.positional.size() != 1 || !parsed.Has("out")) throw UsageError("gif-frames needs FILE.gif and --out DIR");
+  if (parsed.positional.size() != 1 || !parsed.Has("out")) throw EUsageError("gif-frames needs FILE.gif and --out DIR");
   const std::string& file = parsed.positional[0];
 
   TGifObject object;

@@ -202,7 +202,7 @@ void PrintSummary(const std::string& file, const TPackageInfo* package, bool loa
 }
 
 bool StartsWithProjectMagic(const std::string& file) {
-  platform::File in = platform::File::OpenRead(file);
+  platform::TFile in = platform::TFile::OpenRead(file);
   char magic[8];
   return in.Read(magic, 8) == 8 && std::string(magic, 8) == kProjectMagic;
 }
@@ -210,8 +210,8 @@ bool StartsWithProjectMagic(const std::string& file) {
 }  // namespace
 
 int RunInfo(const Arguments& args) {
-  ParsedArguments parsed = ParseArguments(args, {}, {"json"});
-  if (parsed.positional.size() != 1) throw UsageError("info needs FILE");
+  TParsedArguments parsed = ParseArguments(args, {}, {"json"});
+  if (parsed.positional.size() != 1) throw EUsageError("info needs FILE");
   const std::string& file = parsed.positional[0];
   if (!platform::FileExists(file)) throw std::runtime_error("cannot open " + file);
 

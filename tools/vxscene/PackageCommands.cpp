@@ -30,7 +30,7 @@ void RequireReadable(const std::string& path) {
   if (!platform::FileExists(path)) throw std::runtime_error("cannot open " + path);
 }
 
-bool ReadInt32(platform::File& file, int32_t& value) {
+bool ReadInt32(platform::TFile& file, int32_t& value) {
   unsigned char b[4];
   if (file.Read(b, 4) != 4) return false;
   value = GetLeInt32(b);
@@ -40,8 +40,8 @@ bool ReadInt32(platform::File& file, int32_t& value) {
 }  // namespace
 
 int RunPack(const Arguments& args) {
-  ParsedArguments parsed = ParseArguments(args, {"stub", "out"}, {});
-  if (parsed.positional.size() != 1 || !parsed.Has("out")) throw UsageError("pack needs --out FILE and one DIR");
+  TParsedArguments parsed = ParseArguments(args, {"stub", "out"}, {});
+  if (parsed.positional.size() != 1 || !parsed.Has("out")) throw EUsageError("pack needs --out FILE and one DIR");
   const std::string folder = parsed.positional[0];
   const std::string headerPath = InFolder(folder, kHeaderFileName);
   std::optional<std::string> headerText = ReadTextFile(headerPath, kHeaderLimit);
@@ -65,8 +65,8 @@ int RunPack(const Arguments& args) {
 }
 
 int RunUnpack(const Arguments& args) {
-  ParsedArguments parsed = ParseArguments(args, {}, {});
-  if (parsed.positional.size() != 2) throw UsageError("unpack needs FILE and DIR");
+  TParsedArguments parsed = ParseArguments(args, {}, {});
+  if (parsed.positional.size() != 2) throw EUsageError("unpack needs FILE and DIR");
   const std::string& file = parsed.positional[0];
   RequireReadable(file);
   int64_t position = 0;
@@ -83,15 +83,15 @@ int RunUnpack(const Arguments& args) {
 }
 
 int RunList(const Arguments& args) {
-  ParsedArguments parsed = ParseArguments(args, {}, {});
-  if (parsed.positional.size() != 1) throw UsageError("list needs FILE");
+  TParsedArguments parsed = ParseArguments(args, {}, {});
+  if (parsed.positional.size() != 1) throw EUsageError("list needs FILE");
   const std::string& path = parsed.positional[0];
   RequireReadable(path);
   int64_t position = 0;
   int32_t count = 0;
   if (!FindPackage(path, position, count)) throw std::runtime_error("no package in " + path);
 
-  platform::File file = platform::File::OpenRead(path);
+  platform::TFile file = platform::TFile::OpenRead(path);
   const int64_t fileSize = file.Size();
   std::printf("entries: %d\n%5s %12s  %s\n", count, "index", "size", "name");
   TIniText header;

@@ -30,7 +30,7 @@ class Output {
   void Put(const char* bytes, int64_t count) { Guarded([&] { file_.Write(bytes, count); }); }
   void Put(const std::string& bytes) { Put(bytes.data(), static_cast<int64_t>(bytes.size())); }
   // Copies the whole of `source` and returns its size.
-  int64_t CopyFrom(platform::File& source, char* buffer, int64_t bufferSize) {
+  int64_t CopyFrom(platform::TFile& source, char* buffer, int64_t bufferSize) {
     int64_t total = 0;
     for (int64_t n; (n = source.Read(buffer, bufferSize)) > 0; total += n) Put(buffer, n);
     return total;
@@ -63,14 +63,14 @@ void WritePackage(const std::string& outFile, const std::string& stubFile, const
     if (FindPackage(stubFile, position, count)) {
       throw std::runtime_error(stubFile + " already holds a package marker; a second one would never be found");
     }
-    platform::File stub = platform::File::OpenRead(stubFile);
+    platform::TFile stub = platform::TFile::OpenRead(stubFile);
     if (!stub.IsOpen()) throw std::runtime_error("cannot open " + stubFile);
     out.CopyFrom(stub, buffer.get(), kBufferSize);
   }
   out.Put(MarkerText());
   out.Put(LeBytes(entryFiles.size()));
   for (const std::string& path : entryFiles) {
-    platform::File entry = platform::File::OpenRead(path);
+    platform::TFile entry = platform::TFile::OpenRead(path);
     if (!entry.IsOpen()) throw std::runtime_error("cannot open " + path);
     int64_t size = entry.Size();
     if (size < 0 || size > std::numeric_limits<int32_t>::max()) {

@@ -30,7 +30,7 @@ std::pair<int32_t, int32_t> SizeOption(const std::string& text) {
   char extra = 0;
   if (std::sscanf(text.c_str(), "%dx%d%c", &width, &height, &extra) != 2 || width < 1 || height < 1 ||
       width > kMaxPictureSide || height > kMaxPictureSide) {
-    throw UsageError("--size must be WxH, e.g. 1920x1080");
+    throw EUsageError("--size must be WxH, e.g. 1920x1080");
   }
   return {width, height};
 }
@@ -40,7 +40,7 @@ platform::TTimeOfDay TimeOption(const std::string& text) {
   char extra = 0;
   if (std::sscanf(text.c_str(), "%d:%d:%d%c", &h, &m, &s, &extra) != 3 || h < 0 || h > 23 || m < 0 || m > 59 || s < 0 ||
       s > 59) {
-    throw UsageError("--time must be HH:MM:SS");
+    throw EUsageError("--time must be HH:MM:SS");
   }
   return {h, m, s};
 }
@@ -48,10 +48,10 @@ platform::TTimeOfDay TimeOption(const std::string& text) {
 }  // namespace
 
 int RunRender(const Arguments& args) {
-  ParsedArguments parsed =
+  TParsedArguments parsed =
       ParseArguments(args, {"out", "frames", "frame-ms", "seed", "time", "size", "speed", "clock-pos", "gif", "gif-width"},
                      {"stretch", "proportional", "clock", "no-weather"});
-  if (parsed.positional.size() != 1 || !parsed.Has("out")) throw UsageError("render needs FILE and --out DIR");
+  if (parsed.positional.size() != 1 || !parsed.Has("out")) throw EUsageError("render needs FILE and --out DIR");
   const std::string& file = parsed.positional[0];
   const int32_t frames = parsed.Integer("frames", 1, 1, 100000);
   const int32_t frameMs = parsed.Integer("frame-ms", 32, 1, 60000);
@@ -59,8 +59,8 @@ int RunRender(const Arguments& args) {
   const int32_t speed = parsed.Integer("speed", 100, 0, 100000);
   const int32_t clockPos = parsed.Integer("clock-pos", 1, 0, 3);
   const platform::TTimeOfDay startTime = TimeOption(parsed.Value("time", "12:00:00"));
-  if (parsed.Has("stretch") != parsed.Has("size")) throw UsageError("--size and --stretch go together");
-  if (parsed.Has("proportional") && !parsed.Has("stretch")) throw UsageError("--proportional needs --stretch");
+  if (parsed.Has("stretch") != parsed.Has("size")) throw EUsageError("--size and --stretch go together");
+  if (parsed.Has("proportional") && !parsed.Has("stretch")) throw EUsageError("--proportional needs --stretch");
   if (!platform::FileExists(file)) throw std::runtime_error("cannot open " + file);
 
   TManualTicks ticks(kStartTick);
@@ -86,8 +86,8 @@ int RunRender(const Arguments& args) {
 
   const std::filesystem::path out = parsed.Value("out");
   std::filesystem::create_directories(out);
-  std::unique_ptr<GifAnimation> gif;
-  if (parsed.Has("gif")) gif = std::make_unique<GifAnimation>(parsed.Integer("gif-width", 480, 16, kMaxPictureSide), frameMs);
+  std::unique_ptr<TGifAnimation> gif;
+  if (parsed.Has("gif")) gif = std::make_unique<TGifAnimation>(parsed.Integer("gif-width", 480, 16, kMaxPictureSide), frameMs);
   std::vector<std::string> listed;
   for (int32_t i = 1; i <= frames; ++i) {
     runner.StepSimulated(ticks, static_cast<uint32_t>(frameMs));

@@ -66,8 +66,8 @@ std::string SampleProject() {
 }  // namespace
 
 int RunSample(const Arguments& args) {
-  ParsedArguments parsed = ParseArguments(args, {"out"}, {});
-  if (!parsed.positional.empty() || !parsed.Has("out")) throw UsageError("sample needs --out DIR");
+  TParsedArguments parsed = ParseArguments(args, {"out"}, {});
+  if (!parsed.positional.empty() || !parsed.Has("out")) throw EUsageError("sample needs --out DIR");
   WriteSceneFolder(parsed.Value("out"), SampleProject(), {{"sound0.wav", ChimeWav()}});
   std::printf("wrote a sample scene into %s\n", parsed.Value("out").c_str());
   return 0;

@@ -53,8 +53,8 @@ int main(int argc, char** argv) {
       std::fputs(kUsage, stdout);
       return 0;
     }
-    throw UsageError("unknown command '" + command + "'");
-  } catch (const UsageError& error) {
+    throw EUsageError("unknown command '" + command + "'");
+  } catch (const EUsageError& error) {
     std::fprintf(stderr, "vxscene: %s\n%s", error.what(), kUsage);
     return 2;
   } catch (const std::exception& error) {

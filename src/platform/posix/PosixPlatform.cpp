@@ -90,11 +90,11 @@ bool EraseFile(const std::string& path) { return unlink(path.c_str()) == 0; }
 bool RemoveFolder(const std::string& path) { return rmdir(path.c_str()) == 0; }
 bool MoveFileOver(const std::string& from, const std::string& to) { return rename(from.c_str(), to.c_str()) == 0; }
 
-// ---- File ----
+// ---- TFile ----
 
-File::~File() { Close(); }
-File::File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = -1; }
-File& File::operator=(File&& other) noexcept {
+TFile::~TFile() { Close(); }
+TFile::TFile(TFile&& other) noexcept : handle_(other.handle_) { other.handle_ = -1; }
+TFile& TFile::operator=(TFile&& other) noexcept {
   if (this != &other) {
     Close();
     handle_ = other.handle_;
@@ -103,7 +103,7 @@ File& File::operator=(File&& other) noexcept {
   return *this;
 }
 
-File File::OpenRead(const std::string& path) {
+TFile TFile::OpenRead(const std::string& path) {
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd >= 0) {
     struct stat info{};
@@ -112,15 +112,15 @@ File File::OpenRead(const std::string& path) {
       fd = -1;
     }
   }
-  return File(fd);
+  return TFile(fd);
 }
 
-File File::Create(const std::string& path) {
+TFile TFile::Create(const std::string& path) {
   // Never follow a link planted where a file is to be written.
-  return File(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600));
+  return TFile(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600));
 }
 
-int64_t File::Read(void* buffer, int64_t count) {
+int64_t TFile::Read(void* buffer, int64_t count) {
   if (!IsOpen() || count <= 0) return 0;
   int64_t total = 0;
   auto* bytes = static_cast<char*>(buffer);
@@ -133,7 +133,7 @@ int64_t File::Read(void* buffer, int64_t count) {
   return total;
 }
 
-int64_t File::Write(const void* buffer, int64_t count) {
+int64_t TFile::Write(const void* buffer, int64_t count) {
   if (!IsOpen() || count <= 0) return 0;
   int64_t total = 0;
   const auto* bytes = static_cast<const char*>(buffer);
@@ -146,18 +146,18 @@ int64_t File::Write(const void* buffer, int64_t count) {
   return total;
 }
 
-bool File::Seek(int64_t offset) {
+bool TFile::Seek(int64_t offset) {
   return IsOpen() && offset >= 0 && lseek(static_cast<int>(handle_), static_cast<off_t>(offset), SEEK_SET) == offset;
 }
 
-int64_t File::Size() {
+int64_t TFile::Size() {
   struct stat info{};
   return IsOpen() && fstat(static_cast<int>(handle_), &info) == 0 ? static_cast<int64_t>(info.st_size) : -1;
 }
 
-bool File::Flush() { return IsOpen() && fsync(static_cast<int>(handle_)) == 0; }
+bool TFile::Flush() { return IsOpen() && fsync(static_cast<int>(handle_)) == 0; }
 
-void File::Close() {
+void TFile::Close() {
   if (IsOpen()) close(static_cast<int>(handle_));
   handle_ = -1;
 }
@@ -174,9 +174,9 @@ uint32_t GetSysColor(int index) {
 
 // ---- Instance guard ----
 
-InstanceGuard::~InstanceGuard() { Release(); }
+TInstanceGuard::~TInstanceGuard() { Release(); }
 
-InstanceGuard::Result InstanceGuard::Acquire(const std::string& name) {
+TInstanceGuard::Result TInstanceGuard::Acquire(const std::string& name) {
   Release();
   std::string path;
   try {
@@ -195,7 +195,7 @@ InstanceGuard::Result InstanceGuard::Acquire(const std::string& name) {
   return Result::Acquired;
 }
 
-void InstanceGuard::Release() {
+void TInstanceGuard::Release() {
   if (handle_ >= 0) close(static_cast<int>(handle_));  // closing drops the lock
   handle_ = -1;
 }

@@ -69,7 +69,7 @@ bool MoveFileOver(const std::string& from, const std::string& to) {
   return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-// ---- File ----
+// ---- TFile ----
 
 namespace {
 HANDLE AsHandle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
@@ -77,9 +77,9 @@ intptr_t FromHandle(HANDLE handle) { return handle == INVALID_HANDLE_VALUE ? -1 
 constexpr DWORD kMaxTransfer = 1u << 30;
 }  // namespace
 
-File::~File() { Close(); }
-File::File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = -1; }
-File& File::operator=(File&& other) noexcept {
+TFile::~TFile() { Close(); }
+TFile::TFile(TFile&& other) noexcept : handle_(other.handle_) { other.handle_ = -1; }
+TFile& TFile::operator=(TFile&& other) noexcept {
   if (this != &other) {
     Close();
     handle_ = other.handle_;
@@ -88,17 +88,17 @@ File& File::operator=(File&& other) noexcept {
   return *this;
 }
 
-File File::OpenRead(const std::string& path) {
-  return File(FromHandle(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+TFile TFile::OpenRead(const std::string& path) {
+  return TFile(FromHandle(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                        FILE_ATTRIBUTE_NORMAL, nullptr)));
 }
 
-File File::Create(const std::string& path) {
-  return File(FromHandle(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+TFile TFile::Create(const std::string& path) {
+  return TFile(FromHandle(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                        FILE_ATTRIBUTE_NORMAL, nullptr)));
 }
 
-int64_t File::Read(void* buffer, int64_t count) {
+int64_t TFile::Read(void* buffer, int64_t count) {
   if (!IsOpen() || count <= 0) return 0;
   int64_t total = 0;
   auto* bytes = static_cast<char*>(buffer);
@@ -111,7 +111,7 @@ int64_t File::Read(void* buffer, int64_t count) {
   return total;
 }
 
-int64_t File::Write(const void* buffer, int64_t count) {
+int64_t TFile::Write(const void* buffer, int64_t count) {
   if (!IsOpen() || count <= 0) return 0;
   int64_t total = 0;
   const auto* bytes = static_cast<const char*>(buffer);
@@ -124,20 +124,20 @@ int64_t File::Write(const void* buffer, int64_t count) {
   return total;
 }
 
-bool File::Seek(int64_t offset) {
+bool TFile::Seek(int64_t offset) {
   LARGE_INTEGER target;
   target.QuadPart = offset;
   return IsOpen() && offset >= 0 && ::SetFilePointerEx(AsHandle(handle_), target, nullptr, FILE_BEGIN) != 0;
 }
 
-int64_t File::Size() {
+int64_t TFile::Size() {
   LARGE_INTEGER size;
   return IsOpen() && ::GetFileSizeEx(AsHandle(handle_), &size) ? size.QuadPart : -1;
 }
 
-bool File::Flush() { return IsOpen() && ::FlushFileBuffers(AsHandle(handle_)) != 0; }
+bool TFile::Flush() { return IsOpen() && ::FlushFileBuffers(AsHandle(handle_)) != 0; }
 
-void File::Close() {
+void TFile::Close() {
   if (IsOpen()) ::CloseHandle(AsHandle(handle_));
   handle_ = -1;
 }
@@ -146,9 +146,9 @@ uint32_t GetSysColor(int index) { return static_cast<uint32_t>(::GetSysColor(ind
 
 // ---- Instance guard ----
 
-InstanceGuard::~InstanceGuard() { Release(); }
+TInstanceGuard::~TInstanceGuard() { Release(); }
 
-InstanceGuard::Result InstanceGuard::Acquire(const std::string& name) {
+TInstanceGuard::Result TInstanceGuard::Acquire(const std::string& name) {
   Release();
   HANDLE semaphore = ::CreateSemaphoreA(nullptr, 0, 1, name.c_str());
   if (semaphore == nullptr) return Result::Unavailable;
@@ -160,7 +160,7 @@ InstanceGuard::Result InstanceGuard::Acquire(const std::string& name) {
   return Result::Acquired;
 }
 
-void InstanceGuard::Release() {
+void TInstanceGuard::Release() {
   if (handle_ >= 0) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
   handle_ = -1;
 }
