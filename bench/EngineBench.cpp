@@ -24,8 +24,8 @@ void MakeScene(TProject& project, int32_t width, int32_t height, int32_t weather
     uint32_t* picture = project.Background.Pixels32(y);
     uint32_t* mask = project.RegionMask.Pixels32(y);
     for (int32_t x = 0; x < width; ++x) {
-      picture[x] = 0xFF000000u | static_cast<uint32_t>((x * 7) & 0xFF) << 16 | static_cast<uint32_t>((y * 3) & 0xFF) << 8 |
-                   static_cast<uint32_t>((x ^ y) & 0xFF);
+      picture[x] = 0xFF000000u | static_cast<uint32_t>((x * 7) & 0xFF) << 16 |
+                   static_cast<uint32_t>((y * 3) & 0xFF) << 8 | static_cast<uint32_t>((x ^ y) & 0xFF);
       int region = 0;
       if (y >= height / 2) region = x < width / 2 ? 1 : (y < height * 3 / 4 ? 2 : 3);
       mask[x] = RegionColors[static_cast<size_t>(region)];
@@ -68,9 +68,15 @@ void Frame(benchmark::State& state) {
   }
 }
 BENCHMARK(Frame)
-    ->Args({1920, 1080, 0, 0})->Args({1920, 1080, 1, 0})->Args({1920, 1080, 1, 1})->Args({1920, 1080, 2, 1})
-    ->Args({3840, 2160, 0, 0})->Args({3840, 2160, 1, 1})->Args({3840, 2160, 2, 1})
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+    ->Args({1920, 1080, 0, 0})
+    ->Args({1920, 1080, 1, 0})
+    ->Args({1920, 1080, 1, 1})
+    ->Args({1920, 1080, 2, 1})
+    ->Args({3840, 2160, 0, 0})
+    ->Args({3840, 2160, 1, 1})
+    ->Args({3840, 2160, 2, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void Memcpy(benchmark::State& state) {
   const size_t bytes = static_cast<size_t>(state.range(0) * state.range(1)) * 4;

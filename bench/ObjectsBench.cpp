@@ -31,7 +31,8 @@ std::string SquareGif(int frames) {
     TGifFrame frame;
     frame.Width = frame.Height = 128;
     frame.Indices.resize(128 * 128);
-    for (size_t i = 0; i < frame.Indices.size(); ++i) frame.Indices[i] = static_cast<uint8_t>((i / 128 + i % 128 + f * 8) / 16 % 4);
+    for (size_t i = 0; i < frame.Indices.size(); ++i)
+      frame.Indices[i] = static_cast<uint8_t>((i / 128 + i % 128 + f * 8) / 16 % 4);
     frame.HasControl = true;
     frame.Control.Delay = 4;
     frame.Control.Disposal = 1;
@@ -61,9 +62,10 @@ struct Scene {
     withoutObjects = (folder / "none.vxp").string();
     std::ofstream(withoutObjects, std::ios::binary) << tools::ProjectFileBytes(file);
     for (int i = 0; i < 10; ++i) {
-      file.ObjectText += "[Obj" + std::to_string(i) + "]\r\nObjType=" + std::string(i % 2 ? "IMG" : "GIF") + "\r\nFilename=" +
-                         (folder / (i % 2 ? "still.gif" : "anim.gif")).string() + "\r\nOpacity=7\r\nMotion=" +
-                         std::to_string(i % 2 ? 2 : 1) + "\r\nPosLeftType=4\r\nPosTopType=4\r\nDirFlip=1\r\n\r\n";
+      file.ObjectText += "[Obj" + std::to_string(i) + "]\r\nObjType=" + std::string(i % 2 ? "IMG" : "GIF") +
+                         "\r\nFilename=" + (folder / (i % 2 ? "still.gif" : "anim.gif")).string() +
+                         "\r\nOpacity=7\r\nMotion=" + std::to_string(i % 2 ? 2 : 1) +
+                         "\r\nPosLeftType=4\r\nPosTopType=4\r\nDirFlip=1\r\n\r\n";
     }
     withObjects = (folder / "objects.vxp").string();
     std::ofstream(withObjects, std::ios::binary) << tools::ProjectFileBytes(file);
@@ -131,6 +133,6 @@ BENCHMARK(WorkersAndPlayers)->Iterations(1)->Unit(benchmark::kMillisecond)->UseR
 }  // namespace
 
 int main(int argc, char** argv) {
-  return lumora::bench::RunWithRatios(argc, argv,
-                                      {{"Frame/0/real_time", "MemcpyFrame/real_time"}, {"Frame/1/real_time", "MemcpyFrame/real_time"}});
+  return lumora::bench::RunWithRatios(
+      argc, argv, {{"Frame/0/real_time", "MemcpyFrame/real_time"}, {"Frame/1/real_time", "MemcpyFrame/real_time"}});
 }

@@ -12,10 +12,10 @@
 #include "platform/Platform.h"
 #include "project/uFileIO.h"
 #include "project/uVXProject.h"
+#include "render/uFitBackground.h"
 #include "surface/uBitmap.h"
 #include "surface/uBitmap32.h"
 #include "surface/uCodecs.h"
-#include "render/uFitBackground.h"
 
 namespace {
 

@@ -27,7 +27,8 @@ void Save(const std::filesystem::path& folder, const std::string& name, const st
 void DrawPicture(lumora::TBitmap32& picture, int width, int height) {
   picture.SetSize(width, height);
   for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) picture.PixelAt(x, y) = Color32(uint8_t(x * 9), uint8_t(y * 13), uint8_t((x ^ y) * 7));
+    for (int x = 0; x < width; ++x)
+      picture.PixelAt(x, y) = Color32(uint8_t(x * 9), uint8_t(y * 13), uint8_t((x ^ y) * 7));
   }
 }
 
@@ -62,15 +63,15 @@ std::string RawJpeg(int components, J_COLOR_SPACE space, bool progressive) {
   return bytes;
 }
 
-
 // A 5 x 3 bitmap of the given depth; palettes and masks follow the header as the format says.
 std::string Bmp(int bits, int32_t height, uint32_t compression, int infoSize, const std::vector<uint32_t>& masks) {
   const int width = 5;
   const int rowBytes = (width * bits + 31) / 32 * 4;
   std::string rows;
   for (int i = 0; i < rowBytes * (height < 0 ? -height : height); ++i) rows += static_cast<char>(i * 29 + 3);
-  std::string info = LeBytes(infoSize, 4) + LeBytes(width, 4) + LeBytes(static_cast<uint32_t>(height), 4) + LeBytes(1, 2) + LeBytes(bits, 2) +
-                     LeBytes(compression, 4) + LeBytes(static_cast<uint32_t>(rows.size()), 4) + LeBytes(0, 16);
+  std::string info = LeBytes(infoSize, 4) + LeBytes(width, 4) + LeBytes(static_cast<uint32_t>(height), 4) +
+                     LeBytes(1, 2) + LeBytes(bits, 2) + LeBytes(compression, 4) +
+                     LeBytes(static_cast<uint32_t>(rows.size()), 4) + LeBytes(0, 16);
   std::string extra;
   for (uint32_t mask : masks) extra += LeBytes(mask, 4);
   if (infoSize > 40) {

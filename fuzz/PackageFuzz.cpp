@@ -1,10 +1,10 @@
 // FindPackage + ExtractPackage over arbitrary file bytes; the header's names go through the
 // same refusal as the saver's extraction.
+#include <unistd.h>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 #include <string>
 
 #include "platform/Platform.h"
@@ -15,7 +15,8 @@ namespace {
 
 std::filesystem::path Folder() {
   static const std::filesystem::path folder = [] {
-    auto path = std::filesystem::path(lumora::platform::TempFolder()) / ("lumora-fuzz-package-" + std::to_string(getpid()));
+    auto path =
+        std::filesystem::path(lumora::platform::TempFolder()) / ("lumora-fuzz-package-" + std::to_string(getpid()));
     std::filesystem::create_directories(path);
     return path;
   }();

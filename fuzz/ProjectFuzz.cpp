@@ -23,15 +23,21 @@ struct TLoaded {
 
 TLoaded LoadInto(lumora::TProject& project, const std::string& file) {
   const bool result = project.Load(file);
-  return {result, project.Background.Width(), project.Background.Height(), project.Objects.Count(), project.SoundCount(),
-          project.Weather.Kind(), project.Title};
+  return {result,
+          project.Background.Width(),
+          project.Background.Height(),
+          project.Objects.Count(),
+          project.SoundCount(),
+          project.Weather.Kind(),
+          project.Title};
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string file =
-      (std::filesystem::path(lumora::platform::TempFolder()) / ("lumora-fuzz-project-" + std::to_string(getpid()))).string();
+      (std::filesystem::path(lumora::platform::TempFolder()) / ("lumora-fuzz-project-" + std::to_string(getpid())))
+          .string();
   std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   lumora::TProject project;
   project.Objects.Threaded = false;

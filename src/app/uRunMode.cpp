@@ -90,17 +90,10 @@ int RunStartup(const std::vector<std::string>& arguments, std::string_view progr
     // Without a semaphore the program runs as if it were the only instance.
     if (host.AcquireInstance() == platform::TInstanceGuard::Result::AlreadyRunning) return 0;
     switch (decision.Mode) {
-      case TRunMode::Preview:
-        host.PaintPreview(HandleArgumentValue(decision.HandleArgument));
-        break;
-      case TRunMode::Saver:
-        host.RunSaver(decision.Windowed);
-        break;
-      case TRunMode::Config:
-        host.RunConfig();
-        break;
-      default:
-        break;
+      case TRunMode::Preview: host.PaintPreview(HandleArgumentValue(decision.HandleArgument)); break;
+      case TRunMode::Saver: host.RunSaver(decision.Windowed); break;
+      case TRunMode::Config: host.RunConfig(); break;
+      default: break;
     }
   } catch (const EConvertError& error) {
     host.ReportError(error.what());

@@ -21,9 +21,9 @@ enum class TRunMode { Nothing, PasswordChange, Preview, Saver, Config };
 
 struct TRunDecision {
   TRunMode Mode = TRunMode::Nothing;
-  bool Windowed = false;        // the saver shows in an ordinary window
-  std::string ModeArgument;     // upper-cased, cut to two characters
-  std::string HandleArgument;   // upper-cased; converted only by the modes that use it
+  bool Windowed = false;       // the saver shows in an ordinary window
+  std::string ModeArgument;    // upper-cased, cut to two characters
+  std::string HandleArgument;  // upper-cased; converted only by the modes that use it
 };
 
 // The first argument upper-cased and cut to its first two characters ("" when missing).

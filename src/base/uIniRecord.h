@@ -36,7 +36,12 @@ template <class TRecord, auto Member>
 constexpr TIniKey<TRecord> IniKey(const char* name, TIniWidth width, std::optional<int32_t> fallback = std::nullopt) {
   using TValue = std::remove_cvref_t<decltype(std::declval<TRecord&>().*Member)>;
   if constexpr (std::is_same_v<TValue, std::string>) {
-    return {name, width, fallback, nullptr, nullptr, [](const TRecord& r) { return std::string(r.*Member); },
+    return {name,
+            width,
+            fallback,
+            nullptr,
+            nullptr,
+            [](const TRecord& r) { return std::string(r.*Member); },
             [](TRecord& r, const std::string& v) { r.*Member = v; }};
   } else {
     return {name, width, fallback, [](const TRecord& r) { return static_cast<int32_t>(r.*Member); },
@@ -45,7 +50,8 @@ constexpr TIniKey<TRecord> IniKey(const char* name, TIniWidth width, std::option
 }
 
 template <class TRecord>
-void ReadIniKeys(const TIniText& ini, std::string_view section, std::span<const TIniKey<TRecord>> keys, TRecord& record) {
+void ReadIniKeys(const TIniText& ini, std::string_view section, std::span<const TIniKey<TRecord>> keys,
+                 TRecord& record) {
   for (const TIniKey<TRecord>& key : keys) {
     if (key.Width == TIniWidth::Text) {
       if (key.SetText) key.SetText(record, ini.ReadString(section, key.Name, key.GetText(record)));
@@ -63,7 +69,8 @@ void ReadIniKeys(const TIniText& ini, std::string_view section, std::span<const 
 }
 
 template <class TRecord>
-void WriteIniKeys(TIniText& ini, std::string_view section, std::span<const TIniKey<TRecord>> keys, const TRecord& record) {
+void WriteIniKeys(TIniText& ini, std::string_view section, std::span<const TIniKey<TRecord>> keys,
+                  const TRecord& record) {
   for (const TIniKey<TRecord>& key : keys) {
     switch (key.Width) {
       case TIniWidth::Text: ini.WriteString(section, key.Name, key.GetText(record)); break;

@@ -54,7 +54,8 @@ bool TGif::HasPlayers() const {
 
 // ---- The player ----
 
-TGifPlayer::TGifPlayer(const TGifImage& gif, TBitmap32& target, const TRect& rect, int32_t speed, TPaintQueue* paintings)
+TGifPlayer::TGifPlayer(const TGifImage& gif, TBitmap32& target, const TRect& rect, int32_t speed,
+                       TPaintQueue* paintings)
     : gif_(gif),
       target_(target),
       rect_(Rect(std::max(rect.Left, 0), std::max(rect.Top, 0), std::min(rect.Right, target.Width()),
@@ -93,8 +94,9 @@ double TGifPlayer::WaitMilliseconds(double lag) const { return (delay_ * 12 - la
 
 void TGifPlayer::Restore(const TGifFrame& frame) {
   // Only the part of the frame inside the logical screen exists in the pictures.
-  const TRect area = Rect(std::max(frame.Left, 0), std::max(frame.Top, 0), std::min(frame.Left + frame.Width, composition_.Width()),
-                          std::min(frame.Top + frame.Height, composition_.Height()));
+  const TRect area =
+      Rect(std::max(frame.Left, 0), std::max(frame.Top, 0), std::min(frame.Left + frame.Width, composition_.Width()),
+           std::min(frame.Top + frame.Height, composition_.Height()));
   if (!area.IsEmpty()) composition_.Draw(area, area, background_);
 }
 
@@ -136,7 +138,8 @@ bool TGifPlayer::PlanNext() {
   delay_ = std::max(stored == 0 ? 10 : stored, 3);
 
   int next = current_ + 1;
-  const bool passEnds = next >= static_cast<int>(gif_.Frames.size()) || gif_.Frames[static_cast<size_t>(next)].Indices.empty() || stop_;
+  const bool passEnds =
+      next >= static_cast<int>(gif_.Frames.size()) || gif_.Frames[static_cast<size_t>(next)].Indices.empty() || stop_;
   if (passEnds) {
     if (loopCount_ > 0) --loopCount_;
     if (loopCount_ == 0 || stop_) return false;

@@ -104,7 +104,7 @@ class TGifPlayer {
   int64_t loopCount_ = 1;  // passes still to run; -1 is endless
   int loopPoint_ = 0;
   bool loopSeen_ = false;
-  int delay_ = 10;  // of the frame painted last, in hundredths
+  int delay_ = 10;       // of the frame painted last, in hundredths
   int64_t nextDue_ = 0;  // driven mode
 
   std::atomic<bool> stop_{false};

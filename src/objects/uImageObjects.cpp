@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/uPathText.h"
 #include "base/uTicks.h"
 #include "objects/uGifPlayer.h"
-#include "base/uPathText.h"
 #include "platform/Platform.h"
 #include "platform/uShell.h"
 #include "surface/uCodecs.h"
@@ -71,7 +71,8 @@ std::unique_ptr<TBitmap32> TAnimImgObject::NewPicture(TStretchFilter filter) {
   return picture;
 }
 
-void TAnimImgObject::ReplacePictures(std::unique_ptr<TBitmap32> frame, std::unique_ptr<TBitmap32> mirror, TColor32 key) {
+void TAnimImgObject::ReplacePictures(std::unique_ptr<TBitmap32> frame, std::unique_ptr<TBitmap32> mirror,
+                                     TColor32 key) {
   FrameBitmap = std::move(frame);
   MirrorBitmap = std::move(mirror);
   KeyColor = key;

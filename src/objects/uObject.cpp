@@ -158,10 +158,22 @@ void TAnimObject::Reset() {
     case 2: BounceDirX = 1; break;
     case 3: BounceDirY = -1; break;
     case 4: BounceDirY = 1; break;
-    case 5: BounceDirX = -1; BounceDirY = -1; break;
-    case 6: BounceDirX = 1; BounceDirY = -1; break;
-    case 7: BounceDirX = -1; BounceDirY = 1; break;
-    case 8: BounceDirX = 1; BounceDirY = 1; break;
+    case 5:
+      BounceDirX = -1;
+      BounceDirY = -1;
+      break;
+    case 6:
+      BounceDirX = 1;
+      BounceDirY = -1;
+      break;
+    case 7:
+      BounceDirX = -1;
+      BounceDirY = 1;
+      break;
+    case 8:
+      BounceDirX = 1;
+      BounceDirY = 1;
+      break;
     default: break;
   }
   WanderDirX = StartDirX = BounceDirX;

@@ -47,7 +47,8 @@ void TObjectThread::Run() {
     object_.Step();
     hold.lock();
     // The pause between steps; a pause request or the end wakes it early.
-    wake_.wait_for(hold, std::chrono::milliseconds(kStepMilliseconds), [this] { return !runRequested_ || terminated_; });
+    wake_.wait_for(hold, std::chrono::milliseconds(kStepMilliseconds),
+                   [this] { return !runRequested_ || terminated_; });
   }
   parked_ = true;
   wake_.notify_all();

@@ -14,13 +14,15 @@ std::string TShell::RecordedProgramFilesDir() { return platform::RegisteredProgr
 std::string TShell::ProgramFilesDir() {
   const std::string registered = RecordedProgramFilesDir();
   if (!registered.empty()) return registered;
-  const std::string folder =
-      RemoveFirstNoCase(ExtractFilePath(platform::ProgramPath()), std::string("LumoraStudio") + platform::PathDelimiter());
+  const std::string folder = RemoveFirstNoCase(ExtractFilePath(platform::ProgramPath()),
+                                               std::string("LumoraStudio") + platform::PathDelimiter());
   ShowMessage(folder, "");
   return folder;
 }
 
-void TSystemShell::ShowMessage(const std::string& text, const std::string& caption) { platform::ShowMessage(text, caption); }
+void TSystemShell::ShowMessage(const std::string& text, const std::string& caption) {
+  platform::ShowMessage(text, caption);
+}
 
 TShell& SystemShell() { return g_systemShell; }
 

@@ -1,6 +1,6 @@
 // The project file reader (see uFileIO.h).
-#include "base/uByteOrder.h"
 #include "project/uFileIO.h"
+#include "base/uByteOrder.h"
 
 #include <algorithm>
 #include <cstring>
@@ -141,8 +141,7 @@ void TFileLoader::LoadFromFile(const std::string& fileName) {
     for (int32_t i = 0; i < std::min(further, 4); ++i) {
       stream.ReadBuffer(Waves[static_cast<size_t>(4 + i)].Record.data(), TWaveParam::kSize);
     }
-  } catch (const std::exception&) {
-  }
+  } catch (const std::exception&) {}
 }
 
 }  // namespace lumora

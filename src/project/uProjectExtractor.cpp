@@ -1,6 +1,6 @@
 // Finding and extracting the scene package (see uProjectExtractor.h).
-#include "base/uByteOrder.h"
 #include "project/uProjectExtractor.h"
+#include "base/uByteOrder.h"
 
 #include <algorithm>
 #include <cstring>

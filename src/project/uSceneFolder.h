@@ -36,10 +36,10 @@ struct TSceneHeader {
 };
 
 struct TScene {
-  std::string SceneFolder;               // ends with the path delimiter
-  std::vector<std::string> SceneFiles;   // full paths in package order; "" where a name was refused
-  std::vector<std::string> RefusedNames; // "Res" names that were not bare file names
-  std::string ProjectFileName;           // SceneFiles[1], empty when the header lists fewer entries
+  std::string SceneFolder;                // ends with the path delimiter
+  std::vector<std::string> SceneFiles;    // full paths in package order; "" where a name was refused
+  std::vector<std::string> RefusedNames;  // "Res" names that were not bare file names
+  std::string ProjectFileName;            // SceneFiles[1], empty when the header lists fewer entries
   TSceneHeader Header;
 };
 

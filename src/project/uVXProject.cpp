@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/uIniText.h"
 #include "base/uPathText.h"
 #include "project/uFileIO.h"
-#include "base/uIniText.h"
 
 namespace lumora {
 

@@ -33,7 +33,8 @@ inline int64_t Clamp(int64_t v, int64_t low, int64_t high) { return v < low ? lo
 
 TAnimEngine::TAnimEngine() {
   reflectionImage_.SetPixelFormat(TPixelFormat::pf32bit);
-  for (size_t i = 0; i < cosTable_.size(); ++i) cosTable_[i] = std::cos(static_cast<double>(i) * std::numbers::pi / 180);
+  for (size_t i = 0; i < cosTable_.size(); ++i)
+    cosTable_[i] = std::cos(static_cast<double>(i) * std::numbers::pi / 180);
 }
 
 TAnimEngine::~TAnimEngine() {
@@ -84,7 +85,8 @@ void TAnimEngine::Prepare() {
   RandomizeFromClock();
   phase_.fill(0);
 
-  reflectionOn_ = std::any_of(waveParams_.begin(), waveParams_.end(), [](const TWaveParam* w) { return w->Reflection(); });
+  reflectionOn_ =
+      std::any_of(waveParams_.begin(), waveParams_.end(), [](const TWaveParam* w) { return w->Reflection(); });
   sourceRows_.assign(static_cast<size_t>(height_), nullptr);
   for (int32_t y = 0; y < height_; ++y) sourceRows_[static_cast<size_t>(y)] = background_->Pixels32(y);
   if (reflectionOn_) {
@@ -227,7 +229,8 @@ void TAnimEngine::WaveRow(int32_t y) {
       w.A += w.dA;
       w.Q -= 0.8 * w.dQ;
     }
-    const int64_t g = RoundHalfEven(static_cast<double>(height_ - y) * w.Q * 360 / height_ + static_cast<double>(phase_[r]));
+    const int64_t g =
+        RoundHalfEven(static_cast<double>(height_ - y) * w.Q * 360 / height_ + static_cast<double>(phase_[r]));
     w.RowY = RoundHalfEven(cosTable_[CosIndex(g, w.Period)] * w.A);
     if (w.ShiftColumns) w.RowX = RoundHalfEven(std::cos(static_cast<double>(g % 360) * std::numbers::pi / 180) * w.A);
   }
@@ -305,7 +308,8 @@ void TAnimEngine::MapColumnWaveSpan(int32_t y, const TSpan& span) {
 
   if (w.A != rowYTableAmplitude_[static_cast<size_t>(r)]) {
     rowYTableAmplitude_[static_cast<size_t>(r)] = w.A;
-    for (size_t k = 0; k < cosTable_.size(); ++k) rowYTable_[static_cast<size_t>(r)][k] = RoundHalfEven(cosTable_[k] * w.A);
+    for (size_t k = 0; k < cosTable_.size(); ++k)
+      rowYTable_[static_cast<size_t>(r)][k] = RoundHalfEven(cosTable_[k] * w.A);
   }
   const int64_t* table = rowYTable_[static_cast<size_t>(r)].data();
   const int64_t period = w.Period;
@@ -361,7 +365,8 @@ void TAnimEngine::MapPixelSpan(int32_t y, const TSpan& span) {
     const int64_t s = Clamp(w.Ripple ? y + w.RowY - (jitterMovesTarget ? j : 0) : y - j, 0, lastRow);
     const int64_t t = Clamp(y - (jitterMovesTarget ? j : 0), 0, lastRow);
     const int64_t col = w.ShiftColumns ? Clamp(x - w.RowX, 0, width_ - 1) : x;
-    if (regionMap_[static_cast<size_t>(t * width_ + col)] == r && regionMap_[static_cast<size_t>(s * width_ + col)] == r) {
+    if (regionMap_[static_cast<size_t>(t * width_ + col)] == r &&
+        regionMap_[static_cast<size_t>(s * width_ + col)] == r) {
       water_.ScanLine(static_cast<int32_t>(t))[x] = sourceRows_[static_cast<size_t>(s)][col];
     }
   }
@@ -428,14 +433,16 @@ void TAnimEngine::DrawObjects() {
     const int32_t left = object->GetLeft();
     const int32_t top = object->GetTop();
     const auto right = static_cast<int32_t>(RoundHalfEven(left + picWidth * object->ScaleX * object->WidthSize / 100));
-    const auto bottom = static_cast<int32_t>(RoundHalfEven(top + picHeight * object->ScaleY * object->HeightSize / 100));
+    const auto bottom =
+        static_cast<int32_t>(RoundHalfEven(top + picHeight * object->ScaleY * object->HeightSize / 100));
     TBitmap32& frame = *object->FrameBitmap;
     if (frame.Width() != picWidth || frame.Height() != picHeight || frame.Empty()) continue;
     TBitmap32* source = &frame;
     if (object->Mirrored) {
       TBitmap32& mirror = *object->MirrorBitmap;
       if (mirror.Width() != picWidth || mirror.Height() != picHeight) continue;
-      std::memcpy(mirror.Bits(), frame.Bits(), static_cast<size_t>(picWidth) * static_cast<size_t>(picHeight) * sizeof(TColor32));
+      std::memcpy(mirror.Bits(), frame.Bits(),
+                  static_cast<size_t>(picWidth) * static_cast<size_t>(picHeight) * sizeof(TColor32));
       mirror.FlipHorz();
       source = &mirror;
     }

@@ -19,7 +19,8 @@ void TFastBMP::SetSize(int32_t width, int32_t height) {
   stride_ = ((width * 24 + 31) >> 5) << 2;
   buffer_.assign(static_cast<size_t>(stride_) * static_cast<size_t>(height), 0);
   rows_.resize(static_cast<size_t>(height));
-  for (int32_t i = 0; i < height; ++i) rows_[static_cast<size_t>(i)] = buffer_.data() + static_cast<size_t>(i) * stride_;
+  for (int32_t i = 0; i < height; ++i)
+    rows_[static_cast<size_t>(i)] = buffer_.data() + static_cast<size_t>(i) * stride_;
 }
 
 void TFastBMP::LoadFromBitmap(const TBitmap& bitmap) {
@@ -83,7 +84,8 @@ void TFastBMP::SmoothResize(TFastBMP& dest) const {
       const int32_t w3 = fy - w4;
       const uint8_t* a = row0 + columns[static_cast<size_t>(x)];
       const uint8_t* b = row1 + columns[static_cast<size_t>(x)];
-      for (int c = 0; c < 3; ++c) out[c] = static_cast<uint8_t>((a[c] * w1 + a[c + 3] * w2 + b[c] * w3 + b[c + 3] * w4) >> 15);
+      for (int c = 0; c < 3; ++c)
+        out[c] = static_cast<uint8_t>((a[c] * w1 + a[c + 3] * w2 + b[c] * w3 + b[c + 3] * w4) >> 15);
     }
   }
 }
@@ -103,7 +105,8 @@ void TFastBMP::Resize(TFastBMP& dest) const {
       const uint8_t* source = Row(i);
       for (int32_t j = 0; j < width_; ++j) {
         const auto start = static_cast<int32_t>(static_cast<double>(sx) * j);
-        for (int32_t k = start; k < std::min(W, start + repeatX); ++k) std::memcpy(&line[static_cast<size_t>(k) * 3], source + j * 3, 3);
+        for (int32_t k = start; k < std::min(W, start + repeatX); ++k)
+          std::memcpy(&line[static_cast<size_t>(k) * 3], source + j * 3, 3);
       }
       const auto first = static_cast<int32_t>(static_cast<double>(sy) * i);
       for (int32_t r = first; r < std::min(H, first + repeatY); ++r) std::memcpy(dest.Row(r), line.data(), line.size());

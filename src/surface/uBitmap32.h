@@ -18,7 +18,8 @@ namespace lumora {
 using TColor32 = uint32_t;
 
 constexpr TColor32 Color32(uint8_t red, uint8_t green, uint8_t blue, uint8_t alpha = 255) {
-  return static_cast<TColor32>(alpha) << 24 | static_cast<TColor32>(red) << 16 | static_cast<TColor32>(green) << 8 | blue;
+  return static_cast<TColor32>(alpha) << 24 | static_cast<TColor32>(red) << 16 | static_cast<TColor32>(green) << 8 |
+         blue;
 }
 
 // A Windows colour value $00BBGGRR made an opaque pixel; a negative value names system colour
@@ -90,8 +91,8 @@ using TPixelCombineEvent = std::function<void(TColor32 f, TColor32& b, TColor32 
 // held as a 32-bit float; a destination below 2 takes the middle of the source).
 std::vector<int32_t> NearestIndices(int32_t sourceLow, int32_t sourceHigh, int32_t destLength);
 
-class TBitmap;  // the platform bitmap (uBitmap.h)
-class TCanvas;  // the canvas (uCanvas.h)
+class TBitmap;            // the platform bitmap (uBitmap.h)
+class TCanvas;            // the canvas (uCanvas.h)
 struct TResampleScratch;  // the stretch filters' tables (uResampleScratch.h)
 
 class TBitmap32 {

@@ -43,15 +43,12 @@ enum class Combine { None, Opaque, Blend, BlendWeighted, Custom, Transparent };
 // How the source's pixels meet the destination; None when nothing would change.
 Combine CombineOf(const TBitmap32& source) {
   switch (source.DrawMode) {
-    case TDrawMode::dmOpaque:
-      return Combine::Opaque;
+    case TDrawMode::dmOpaque: return Combine::Opaque;
     case TDrawMode::dmBlend:
       if (source.MasterAlpha == 0) return Combine::None;
       return source.MasterAlpha == 255 ? Combine::Blend : Combine::BlendWeighted;
-    case TDrawMode::dmCustom:
-      return source.OnPixelCombine ? Combine::Custom : Combine::Opaque;
-    case TDrawMode::dmTransparent:
-      return Combine::Transparent;
+    case TDrawMode::dmCustom: return source.OnPixelCombine ? Combine::Custom : Combine::Opaque;
+    case TDrawMode::dmTransparent: return Combine::Transparent;
   }
   return Combine::Opaque;
 }
@@ -60,11 +57,8 @@ Combine CombineOf(const TBitmap32& source) {
 // loops so that each loop is a plain run over two pointers.
 void CombineRow(TColor32* dst, const TColor32* src, int32_t n, Combine how, const TBitmap32& source) {
   switch (how) {
-    case Combine::None:
-      return;
-    case Combine::Opaque:
-      std::memmove(dst, src, static_cast<size_t>(n) * sizeof(TColor32));
-      return;
+    case Combine::None: return;
+    case Combine::Opaque: std::memmove(dst, src, static_cast<size_t>(n) * sizeof(TColor32)); return;
     case Combine::Blend:  // BlendColor
       for (int32_t i = 0; i < n; ++i) {
         const uint32_t a = AlphaOf(src[i]);

@@ -40,7 +40,6 @@ constexpr uint32_t kBiRgb = 0;
 constexpr uint32_t kBiBitfields = 3;
 constexpr uint32_t kBiAlphaBitfields = 6;
 
-
 // One channel of a pixel through its mask, scaled to 0..255. Masks need not be contiguous or 8
 // bits wide; a zero mask gives 0.
 struct TChannel {
@@ -71,7 +70,8 @@ struct TBmp32Layout {
 TBmp32Layout ReadBmp32Header(const uint8_t* data, size_t size) {
   const uint8_t* info = data + kFileHeaderBytes;
   const uint32_t infoSize = GetLe32(info);
-  if (infoSize < 40 || infoSize > 124 || kFileHeaderBytes + infoSize > size) throw EPictureError("BMP: unsupported header");
+  if (infoSize < 40 || infoSize > 124 || kFileHeaderBytes + infoSize > size)
+    throw EPictureError("BMP: unsupported header");
   TBmp32Layout layout;
   const auto width = static_cast<int32_t>(GetLe32(info + 4));
   const auto height = static_cast<int32_t>(GetLe32(info + 8));
@@ -99,7 +99,8 @@ TBmp32Layout ReadBmp32Header(const uint8_t* data, size_t size) {
 
   layout.PixelOffset = GetLe32(data + 10);
   const uint64_t pixelBytes = uint64_t{4} * static_cast<uint64_t>(layout.Width) * static_cast<uint64_t>(layout.Height);
-  if (layout.PixelOffset > size || pixelBytes > size - layout.PixelOffset) throw EPictureError("BMP: pixel data truncated");
+  if (layout.PixelOffset > size || pixelBytes > size - layout.PixelOffset)
+    throw EPictureError("BMP: pixel data truncated");
   return layout;
 }
 
@@ -111,7 +112,8 @@ void DecodeBmp32(const uint8_t* data, size_t size, TBitmap32& surface) {
   surface.SetSize(layout.Width, layout.Height);
   for (int32_t y = 0; y < layout.Height; ++y) {
     const int32_t fileRow = layout.TopDown ? y : layout.Height - 1 - y;
-    const uint8_t* source = data + layout.PixelOffset + static_cast<size_t>(fileRow) * 4 * static_cast<size_t>(layout.Width);
+    const uint8_t* source =
+        data + layout.PixelOffset + static_cast<size_t>(fileRow) * 4 * static_cast<size_t>(layout.Width);
     TColor32* target = surface.ScanLine(y);
     for (int32_t x = 0; x < layout.Width; ++x, source += 4) {
       const uint32_t pixel = GetLe32(source);
@@ -138,7 +140,8 @@ void DecodeBmpOther(const uint8_t* data, size_t size, TBitmap32& surface) {
   const int bits = GetLe32(info) == 12 ? GetLe16(info + 10) : GetLe16(info + 14);
   const uint64_t rowBytes = (static_cast<uint64_t>(width) * static_cast<uint64_t>(bits) + 31) / 32 * 4;
   const uint64_t offset = GetLe32(data + 10);
-  if (offset > size || rowBytes * static_cast<uint64_t>(height) > size - offset) throw EPictureError("BMP: pixel data truncated");
+  if (offset > size || rowBytes * static_cast<uint64_t>(height) > size - offset)
+    throw EPictureError("BMP: pixel data truncated");
   TStbPixels decoded;
   decoded.Pixels = stbi_load_from_memory(data, length, &width, &height, &channels, 3);
   if (decoded.Pixels == nullptr) throw EPictureError("BMP: unreadable picture");

@@ -52,8 +52,8 @@ struct TGifControl {
 
 struct TGifFrame {
   int32_t Left = 0, Top = 0, Width = 0, Height = 0;  // on the logical screen
-  std::vector<TGifColor> LocalColors;                 // empty: use the global table
-  std::vector<uint8_t> Indices;                       // Width * Height, rows top-down (de-interlaced)
+  std::vector<TGifColor> LocalColors;                // empty: use the global table
+  std::vector<uint8_t> Indices;                      // Width * Height, rows top-down (de-interlaced)
   bool HasControl = false;
   TGifControl Control;
   bool HasLoop = false;    // a "NETSCAPE2.0" or "ANIMEXTS1.0" extension is attached to this frame

@@ -62,12 +62,14 @@ std::string GifError(int code) {
 std::vector<TGifColor> ColorsOf(const ColorMapObject* map) {
   std::vector<TGifColor> colors;
   if (map == nullptr || map->Colors == nullptr) return colors;
-  for (int i = 0; i < map->ColorCount; ++i) colors.push_back({map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue});
+  for (int i = 0; i < map->ColorCount; ++i)
+    colors.push_back({map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue});
   return colors;
 }
 
 bool IsLoopingApplication(const GifByteType* block) {
-  return block[0] == 11 && (std::memcmp(block + 1, "NETSCAPE2.0", 11) == 0 || std::memcmp(block + 1, "ANIMEXTS1.0", 11) == 0);
+  return block[0] == 11 &&
+         (std::memcmp(block + 1, "NETSCAPE2.0", 11) == 0 || std::memcmp(block + 1, "ANIMEXTS1.0", 11) == 0);
 }
 
 // One extension with all its sub-blocks. The control block is read from its bytes because
@@ -152,9 +154,11 @@ void ReadFrame(GifFileType* file, TGifImage& gif, TPendingFrame& pending, int64_
     std::vector<uint8_t> rows;
     for (int32_t y = 0; y < frame.Height; ++y) {
       const size_t needed = rows.size() + width;
-      if (needed > rows.capacity()) rows.reserve(std::min(static_cast<size_t>(area), std::max(needed, 2 * rows.capacity())));
+      if (needed > rows.capacity())
+        rows.reserve(std::min(static_cast<size_t>(area), std::max(needed, 2 * rows.capacity())));
       rows.resize(needed);
-      if (DGifGetLine(file, rows.data() + needed - width, frame.Width) == GIF_ERROR) throw EPictureError(GifError(file->Error));
+      if (DGifGetLine(file, rows.data() + needed - width, frame.Width) == GIF_ERROR)
+        throw EPictureError(GifError(file->Error));
     }
     frame.Indices = desc.Interlace ? Deinterlace(rows, frame.Width, frame.Height) : std::move(rows);
   }
@@ -199,11 +203,13 @@ void MakeColorMap(const std::vector<TGifColor>& colors, TColorMap& target) {
 bool FitsGifWord(int64_t value) { return value >= 0 && value <= 0xFFFF; }
 
 void CheckEncodable(const TGifImage& gif) {
-  if (!FitsGifWord(gif.Width) || !FitsGifWord(gif.Height)) throw EPictureError("GIF: the screen size does not fit a GIF");
+  if (!FitsGifWord(gif.Width) || !FitsGifWord(gif.Height))
+    throw EPictureError("GIF: the screen size does not fit a GIF");
   for (size_t i = 0; i < gif.Frames.size(); ++i) {
     const TGifFrame& frame = gif.Frames[i];
     const std::string which = "GIF: frame " + std::to_string(i);
-    if (!FitsGifWord(frame.Left) || !FitsGifWord(frame.Top) || !FitsGifWord(frame.Width) || !FitsGifWord(frame.Height)) {
+    if (!FitsGifWord(frame.Left) || !FitsGifWord(frame.Top) || !FitsGifWord(frame.Width) ||
+        !FitsGifWord(frame.Height)) {
       throw EPictureError(which + " has a rectangle that does not fit a GIF");
     }
     // giflib cannot write the LZW data of an image without pixels.
@@ -338,12 +344,14 @@ void PaintGifFrame(const TGifImage& gif, int index, TBitmap32& target, const TRe
   // The frame's rectangle may reach past the logical screen; only the part on it is painted.
   const int32_t left = std::max({frame.Left, clip.Left, 0});
   const int32_t top = std::max({frame.Top, clip.Top, 0});
-  const auto right = static_cast<int32_t>(std::min<int64_t>({int64_t{frame.Left} + frame.Width, clip.Right, target.Width()}));
+  const auto right =
+      static_cast<int32_t>(std::min<int64_t>({int64_t{frame.Left} + frame.Width, clip.Right, target.Width()}));
   const auto bottom =
       static_cast<int32_t>(std::min<int64_t>({int64_t{frame.Top} + frame.Height, clip.Bottom, target.Height()}));
   const size_t rows = frame.Width > 0 ? frame.Indices.size() / static_cast<size_t>(frame.Width) : 0;
   for (int32_t y = top; y < bottom && static_cast<size_t>(y - frame.Top) < rows; ++y) {
-    const uint8_t* indices = frame.Indices.data() + static_cast<size_t>(y - frame.Top) * static_cast<size_t>(frame.Width);
+    const uint8_t* indices =
+        frame.Indices.data() + static_cast<size_t>(y - frame.Top) * static_cast<size_t>(frame.Width);
     TColor32* out = target.ScanLine(y);
     for (int32_t x = left; x < right; ++x) {
       const uint8_t i = indices[x - frame.Left];

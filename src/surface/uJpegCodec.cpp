@@ -108,8 +108,7 @@ void StoreCmykRow(const uint8_t* cmyk, int32_t width, bool inverted, uint8_t* ta
 
 // The part of the decoding that libjpeg may leave by its jump. Everything it changes lives in
 // the caller, reached through references, so nothing here is stale after a jump.
-void ReadJpeg(TJpegDecompressor& jpeg, const uint8_t* data, size_t size, TBitmap& decoded,
-              std::vector<uint8_t>& row) {
+void ReadJpeg(TJpegDecompressor& jpeg, const uint8_t* data, size_t size, TBitmap& decoded, std::vector<uint8_t>& row) {
   jpeg_decompress_struct& info = jpeg.Info;
   InstallErrors(jpeg.Errors);
   info.err = &jpeg.Errors.Manager;

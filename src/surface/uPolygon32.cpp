@@ -31,7 +31,6 @@ constexpr int32_t kFixedToSubBias = 2047;
 
 using Edge = TPolygonEdge;
 
-
 // 16.16 to 1/8 pixel; an arithmetic shift, so negative coordinates round the same way.
 int64_t ToSub(int32_t fixed) { return (static_cast<int64_t>(fixed) + kFixedToSubBias) >> kFixedToSub; }
 
@@ -60,7 +59,8 @@ void BuildEdges(const std::vector<std::vector<TFixedPoint>>& contours, std::vect
 class SampleRows {
  public:
   // `active` and `crossings` are scratch that the caller keeps.
-  SampleRows(const std::vector<Edge>& edges, int64_t step, std::vector<const Edge*>& active, std::vector<int64_t>& crossings)
+  SampleRows(const std::vector<Edge>& edges, int64_t step, std::vector<const Edge*>& active,
+             std::vector<int64_t>& crossings)
       : edges_(edges), step_(step), active_(active), crossings_(crossings) {
     active_.clear();
   }

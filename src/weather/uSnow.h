@@ -10,8 +10,8 @@
 namespace lumora {
 
 struct TFlake {
-  double X = 0;  // surface pixels
-  double Y = 0;  // surface pixels, growing downwards
+  double X = 0;      // surface pixels
+  double Y = 0;      // surface pixels, growing downwards
   int32_t Size = 2;  // 2..4: shape, brightness and fall speed
   double Drift = 0;  // -1, 0 or +1 per unit of fall step
 };

@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "PackageWriter.h"
-#include "surface/uBitmap32.h"
-#include "support/ProjectFixture.h"
 #include "platform/Platform.h"
+#include "support/ProjectFixture.h"
 #include "support/TempDir.h"
+#include "surface/uBitmap32.h"
 
 namespace lumora {
 namespace {
@@ -19,7 +19,8 @@ TEST(Preview, BackgroundFillsTheWindowAndThePreviewFileIsAlwaysDeleted) {
   testing::TempDir dir;
   const std::string previewFile = platform::TempFolder() + kPreviewFileName;
   const std::string header = "[Header]\r\nRes0=VXHeader.dat\r\nRes1=VXTemp.vxp\r\nResCount=2\r\n";
-  std::string saver = dir.Write("Lake.scr", "stub" + tools::PackageBytes({header, tools::ProjectFileBytes(testing::SmallProject())}));
+  std::string saver =
+      dir.Write("Lake.scr", "stub" + tools::PackageBytes({header, tools::ProjectFileBytes(testing::SmallProject())}));
   TBitmap32 picture;
   MakePreviewPicture(saver, 152, 112, picture);
   EXPECT_EQ(picture.Width(), 152);

@@ -40,7 +40,8 @@ TEST(IniRead, IntegerForms) {
   EXPECT_EQ(ParseIniInteger("0xFFFFFFFF"), -1);  // a 32-bit pattern
   EXPECT_EQ(ParseIniInteger("2147483647"), 2147483647);
   EXPECT_EQ(ParseIniInteger("-2147483648"), INT32_MIN);
-  for (const char* bad : {"", "0x", "x1", "12abc", "1.5", "2147483648", "-2147483649", "0x100000000", "0xG", " 1", "--1"}) {
+  for (const char* bad :
+       {"", "0x", "x1", "12abc", "1.5", "2147483648", "-2147483649", "0x100000000", "0xG", " 1", "--1"}) {
     EXPECT_EQ(ParseIniInteger(bad), std::nullopt) << bad;
   }
 }
@@ -74,8 +75,9 @@ TEST(IniWrite, RoundTripKeepsCommentsAndOtherKeys) {
 }
 
 TEST(CommaText, QuotesSpacesAndEmptyItems) {
-  EXPECT_EQ(SplitCommaText("[BuildScr],\"Filename=My Scene.scr\",MusicFile=,Music=0,,[BuildExe]"),
-            (std::vector<std::string>{"[BuildScr]", "Filename=My Scene.scr", "MusicFile=", "Music=0", "", "[BuildExe]"}));
+  EXPECT_EQ(
+      SplitCommaText("[BuildScr],\"Filename=My Scene.scr\",MusicFile=,Music=0,,[BuildExe]"),
+      (std::vector<std::string>{"[BuildScr]", "Filename=My Scene.scr", "MusicFile=", "Music=0", "", "[BuildExe]"}));
   // An unquoted space ends an item, doubled quotes stand for one, a final comma adds an item.
   EXPECT_EQ(SplitCommaText("  a b,\"say \"\"hi\"\"\",c,"), (std::vector<std::string>{"a", "b", "say \"hi\"", "c", ""}));
   EXPECT_EQ(SplitCommaText("\"unclosed, quote"), (std::vector<std::string>{"unclosed, quote"}));

@@ -18,8 +18,10 @@ TEST(Paths, NamePartsTreatBothSeparatorsAndDrives) {
 }
 
 TEST(Paths, BareFileNames) {
-  for (const char* ok : {"VXHeader.dat", "obj0.gif", "a..b", ".hidden", "My Scene.vxp"}) EXPECT_TRUE(IsBareFileName(ok)) << ok;
-  for (const char* bad : {"", ".", "..", "..\\..\\x.dll", "C:\\x", "C:x", "/etc/x", "a/b", "dir\\", "\\\\server\\share"}) {
+  for (const char* ok : {"VXHeader.dat", "obj0.gif", "a..b", ".hidden", "My Scene.vxp"})
+    EXPECT_TRUE(IsBareFileName(ok)) << ok;
+  for (const char* bad :
+       {"", ".", "..", "..\\..\\x.dll", "C:\\x", "C:x", "/etc/x", "a/b", "dir\\", "\\\\server\\share"}) {
     EXPECT_FALSE(IsBareFileName(bad)) << bad;
   }
   EXPECT_FALSE(IsBareFileName(std::string("a\0b", 3)));

@@ -25,7 +25,9 @@ std::string Section(const std::string& name, const std::string& objType, const s
 
 bool IsGif(const TAnimObject& object) { return dynamic_cast<const TGifObject*>(&object) != nullptr; }
 bool IsImage(const TAnimObject& object) { return dynamic_cast<const TImgObject*>(&object) != nullptr; }
-const std::string& FilenameOf(const TAnimObject& object) { return dynamic_cast<const TAnimImgObject&>(object).Filename; }
+const std::string& FilenameOf(const TAnimObject& object) {
+  return dynamic_cast<const TAnimImgObject&>(object).Filename;
+}
 
 // ---- Building the list ----
 
@@ -90,8 +92,9 @@ TEST(AnimObjectsList, AnotherNamedSectionLetsALaterNumberBeProbed) {
 
 TEST(AnimObjectsList, AnObjectReadsTheSectionOfItsPositionNotTheOneThatMadeIt) {
   TAnimObjects list;
-  list.LoadFromText("[Obj0]\r\nObjType=TEXT\r\nFilename=zero.gif\r\nMotion=2\r\n\r\n"
-                    "[Obj1]\r\nObjType=GIF\r\nFilename=one.gif\r\nMotion=4\r\n\r\n");
+  list.LoadFromText(
+      "[Obj0]\r\nObjType=TEXT\r\nFilename=zero.gif\r\nMotion=2\r\n\r\n"
+      "[Obj1]\r\nObjType=GIF\r\nFilename=one.gif\r\nMotion=4\r\n\r\n");
   ASSERT_EQ(list.Count(), 1);
   ASSERT_TRUE(IsGif(list.Items(0)));
   EXPECT_EQ(list.Items(0).Index, 0);
@@ -187,7 +190,9 @@ void MakeBouncer(TAnimObject& object) {
   object.PicHeight = 30;
 }
 
-bool HasMovedFrom(const TAnimObject& object, double x, double y) { return object.X.load() != x || object.Y.load() != y; }
+bool HasMovedFrom(const TAnimObject& object, double x, double y) {
+  return object.X.load() != x || object.Y.load() != y;
+}
 
 TEST(ObjectThread, StartedWorkerMovesTheObjectAndStopParksIt) {
   TAnimObject object;

@@ -46,7 +46,8 @@ TEST(GifObjectLoad, PixelsNoFramePaintsKeepTheKeyColourDuringPlayback) {
   TempDir dir;
   TGifObject object;
   SceneDefaults(object);
-  object.LoadGif(WriteGif(dir, Gif(3, 2, {SeeThrough(Frame(0, 0, {"15"}), 5), Frame(2, 1, {"2"}, 2), Frame(0, 1, {"3"})})));
+  object.LoadGif(
+      WriteGif(dir, Gif(3, 2, {SeeThrough(Frame(0, 0, {"15"}), 5), Frame(2, 1, {"2"}, 2), Frame(0, 1, {"3"})})));
   ASSERT_NE(object.Player(), nullptr);
   object.Player()->AdvanceTo(0);
   EXPECT_EQ(Picture(*object.FrameBitmap), (Rows{"1..", "..."}));
@@ -88,9 +89,9 @@ TEST(GifObjectLoad, TransparentOffPaintsEveryPixel) {
 
 TEST(GifObjectLoad, TransparentTypeOneTakesTheFirstFramesPixelAtEachFramesHeight) {
   // Palette entries 6 and 7 repeat the colours of 3 and 2: the index found is the first one.
-  TGifImage image = Gif(2, 4,
-                        {Frame(0, 0, {"15", "65", "25", "75"}), Frame(0, 2, {"11", "11"}), Frame(0, 0, {"4"})});
-  image.GlobalColors = {{0, 0, 0}, {200, 0, 0}, {0, 200, 0}, {0, 0, 200}, {9, 9, 9}, {1, 1, 1}, {0, 0, 200}, {0, 200, 0}};
+  TGifImage image = Gif(2, 4, {Frame(0, 0, {"15", "65", "25", "75"}), Frame(0, 2, {"11", "11"}), Frame(0, 0, {"4"})});
+  image.GlobalColors = {{0, 0, 0}, {200, 0, 0}, {0, 200, 0}, {0, 0, 200},
+                        {9, 9, 9}, {1, 1, 1},   {0, 0, 200}, {0, 200, 0}};
   image.Frames[2].HasControl = false;
   TempDir dir;
   const std::string path = WriteGif(dir, image);
@@ -189,9 +190,8 @@ TEST(GifObjectLoad, RefreshFrameMakesEveryFrameRestoreItsRectangle) {
 }
 
 TEST(GifObjectLoad, PlaybackSpeedFollowsTheAnimSpeedTable) {
-  const std::pair<int32_t, int32_t> table[] = {{0, 0},     {1, 10},    {5, 50},     {10, 100},   {11, 150},
-                                               {12, 200},  {15, 350},  {20, 600},   {28, 1000},  {40, 1000},
-                                               {-3, 0},    {27, 950}};
+  const std::pair<int32_t, int32_t> table[] = {{0, 0},    {1, 10},   {5, 50},    {10, 100},  {11, 150}, {12, 200},
+                                               {15, 350}, {20, 600}, {28, 1000}, {40, 1000}, {-3, 0},   {27, 950}};
   for (const auto& [animSpeed, percent] : table) EXPECT_EQ(TGifObject::PlaybackSpeed(animSpeed), percent) << animSpeed;
 }
 

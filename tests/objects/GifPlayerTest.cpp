@@ -86,8 +86,9 @@ TEST(GifPlayerTiming, DelayOfTenLastsTwelveMillisecondsPerUnitScaledBySpeed) {
 
 TEST(GifPlayerTiming, DelaysBelowThreeCountAsThree) {
   // Delays 1, 2, 3 all last 36 ms; 4 lasts 48 ms, so the floor is 3 and not a fixed value.
-  Driven played(Gif(1, 1, {Frame(0, 0, {"1"}, 1, 1), Frame(0, 0, {"2"}, 1, 2), Frame(0, 0, {"3"}, 1, 3),
-                           Frame(0, 0, {"4"}, 1, 4), Frame(0, 0, {"5"})}));
+  Driven played(Gif(1, 1,
+                    {Frame(0, 0, {"1"}, 1, 1), Frame(0, 0, {"2"}, 1, 2), Frame(0, 0, {"3"}, 1, 3),
+                     Frame(0, 0, {"4"}, 1, 4), Frame(0, 0, {"5"})}));
   played.PlayPaintings(10);
   EXPECT_EQ(played.Times(), (std::vector<int64_t>{0, 36, 72, 108, 156}));
 }
@@ -147,7 +148,8 @@ TEST(GifPlayerLooping, CountZeroPlaysForAsLongAsItRuns) {
   Driven played(Gif(1, 1, {Looping(Frame(0, 0, {"1"}), 0), Frame(0, 0, {"2"}), Frame(0, 0, {"3"})}));
   played.PlayPaintings(300);
   ASSERT_EQ(played.paintings.size(), 300u);
-  for (size_t i = 0; i < played.paintings.size(); ++i) EXPECT_EQ(played.paintings[i].first, static_cast<int>(i % 3)) << i;
+  for (size_t i = 0; i < played.paintings.size(); ++i)
+    EXPECT_EQ(played.paintings[i].first, static_cast<int>(i % 3)) << i;
   EXPECT_FALSE(played.player->Ended());
 }
 
@@ -204,8 +206,8 @@ TEST(GifPlayerComposition, DisposalThreeOverOneIsShownButNotKept) {
 
 TEST(GifPlayerComposition, DisposalThreeAfterTwoIsShownOnTheCompositionNotOnTheTarget) {
   // Frame 0 is disposed of (2), so frame 1 (3) shows over the background, not over frame 0.
-  Driven played(Gif(3, 2, {Frame(0, 0, {"111", "111"}, 2), SeeThrough(Frame(1, 0, {"25", "25"}, 3), 5),
-                           Frame(0, 1, {"4"}, 1)}));
+  Driven played(
+      Gif(3, 2, {Frame(0, 0, {"111", "111"}, 2), SeeThrough(Frame(1, 0, {"25", "25"}, 3), 5), Frame(0, 1, {"4"}, 1)}));
   EXPECT_EQ(played.Next(), (Rows{"111", "111"}));
   EXPECT_EQ(played.Next(), (Rows{".2.", ".2."}));
   EXPECT_EQ(played.Next(), (Rows{"...", "4.."}));
@@ -214,7 +216,8 @@ TEST(GifPlayerComposition, DisposalThreeAfterTwoIsShownOnTheCompositionNotOnTheT
 TEST(GifPlayerComposition, DisposalFourToSevenIsNotPainted) {
   for (int disposal = 4; disposal <= 7; ++disposal) {
     SCOPED_TRACE(disposal);
-    Driven played(Gif(2, 2, {Frame(0, 0, {"11", "11"}, 1), Frame(0, 0, {"22", "22"}, disposal), Frame(0, 0, {"3"}, 1)}));
+    Driven played(
+        Gif(2, 2, {Frame(0, 0, {"11", "11"}, 1), Frame(0, 0, {"22", "22"}, disposal), Frame(0, 0, {"3"}, 1)}));
     EXPECT_EQ(played.Next(), (Rows{"11", "11"}));
     EXPECT_EQ(played.Next(), (Rows{"11", "11"}));
     EXPECT_EQ(played.Next(), (Rows{"31", "11"}));
@@ -254,8 +257,9 @@ TEST(GifPlayerComposition, WrittenPixelsCarryAlphaZeroAndUnwrittenOnesKeepTheBac
 
 TEST(GifPlayerComposition, FramesReachingOutsideTheScreenAreClippedToIt) {
   // A 4 x 3 screen in a 6 x 5 target; every frame reaches past the screen's right or bottom.
-  Driven played(Gif(4, 3, {Frame(0, 0, {"1111", "1111", "1111"}, 1), Frame(2, 1, {"2222", "2222", "2222", "2222"}, 3),
-                           Frame(3, 2, {"33", "33"}, 2), Frame(5, 0, {"4"}, 1)}),
+  Driven played(Gif(4, 3,
+                    {Frame(0, 0, {"1111", "1111", "1111"}, 1), Frame(2, 1, {"2222", "2222", "2222", "2222"}, 3),
+                     Frame(3, 2, {"33", "33"}, 2), Frame(5, 0, {"4"}, 1)}),
                 100, 2, 2);
   EXPECT_EQ(played.Next(), (Rows{"1111##", "1111##", "1111##", "######", "######"}));
   // Disposal 3 over 1 goes straight onto the target: still only inside the rectangle.

@@ -16,9 +16,9 @@
 #include "objects/uImageObjects.h"
 #include "platform/Platform.h"
 #include "platform/uShell.h"
+#include "support/TempDir.h"
 #include "surface/uBitmap32.h"
 #include "surface/uCodecs.h"
-#include "support/TempDir.h"
 
 namespace lumora {
 namespace {

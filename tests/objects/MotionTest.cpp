@@ -16,7 +16,6 @@
 namespace lumora {
 namespace {
 
-
 // A stepped object on a design frame of the given size, drawn at the same size, with the
 // section keys `keys` ("key=value" lines).
 std::unique_ptr<TAnimObject> MakeObject(const std::string& keys, int32_t picWidth, int32_t picHeight,
@@ -47,9 +46,9 @@ class MotionStartByType : public ::testing::TestWithParam<StartCase> {};
 TEST_P(MotionStartByType, StartsWhereTheTypeSays) {
   TManualTicks ticks;
   const StartCase c = GetParam();
-  auto object = MakeObject("PosLeft=77\nPosTop=66\nPosLeftType=" + std::to_string(c.type) +
-                               "\nPosTopType=" + std::to_string(c.type),
-                           41, 31, 641, 481);
+  auto object = MakeObject(
+      "PosLeft=77\nPosTop=66\nPosLeftType=" + std::to_string(c.type) + "\nPosTopType=" + std::to_string(c.type), 41, 31,
+      641, 481);
   object->Start();
   EXPECT_EQ(object->Area, Rect(20, 15, 621, 466));
   EXPECT_EQ(object->X.load(), c.x);
@@ -306,8 +305,8 @@ TEST_P(MotionOneWay, TravelsOneWayAndReappearsAtTheOppositeEdge) {
   TManualTicks ticks;
   const int initialDir = GetParam();  // 1 left, 2 right
   const double way = initialDir == 1 ? -1 : 1;
-  auto object = MakeObject("Motion=5\nPosLeftType=3\nPosTop=70\nInitialDir=" + std::to_string(initialDir), 20, 30,
-                           200, 150);
+  auto object =
+      MakeObject("Motion=5\nPosLeftType=3\nPosTop=70\nInitialDir=" + std::to_string(initialDir), 20, 30, 200, 150);
   object->Start();
   // Area from 10 to 190.
   const double from = initialDir == 1 ? 10 : 190;  // the edge it travels to
@@ -417,8 +416,8 @@ class MotionEllipse : public ::testing::TestWithParam<EllipseCase> {};
 
 // Design 641 x 481, picture 40 x 30, restricted: area (20, 15) to (621, 466), centre
 // (20 + 601 / 2, 15 + 451 / 2) = (320, 240), radii 601 / 2 - 40 / 2 = 280 and
-// 451 / 2 - 30 / 2 = 210 (halves of integers truncate). The ellipse starts at the bottom and turns clockwise on screen: a
-// quarter turn later it is at the left, then at the top, then at the right.
+// 451 / 2 - 30 / 2 = 210 (halves of integers truncate). The ellipse starts at the bottom and turns clockwise on screen:
+// a quarter turn later it is at the left, then at the top, then at the right.
 TEST_P(MotionEllipse, OneTurnTakesThirtySixHundredStepsAtSpeedTen) {
   TManualTicks ticks;
   const EllipseCase c = GetParam();
@@ -478,12 +477,12 @@ TEST(Motion, CornerOnTheFrameIsScaledAndRoundedHalfToEven) {
   object->Start();
   EXPECT_DOUBLE_EQ(object->ScaleX.load(), 1.0);
   EXPECT_DOUBLE_EQ(object->ScaleY.load(), 1.5);
-  EXPECT_EQ(object->GetLeft(), 80);   // 79.5 rounds to the even 80
-  EXPECT_EQ(object->GetTop(), 127);   // 84.5 x 1.5 = 126.75
+  EXPECT_EQ(object->GetLeft(), 80);  // 79.5 rounds to the even 80
+  EXPECT_EQ(object->GetTop(), 127);  // 84.5 x 1.5 = 126.75
   object->X = 101;
   object->Y = 101;
-  EXPECT_EQ(object->GetLeft(), 80);   // 80.5 rounds to the even 80
-  EXPECT_EQ(object->GetTop(), 128);   // 85.5 x 1.5 = 128.25
+  EXPECT_EQ(object->GetLeft(), 80);  // 80.5 rounds to the even 80
+  EXPECT_EQ(object->GetTop(), 128);  // 85.5 x 1.5 = 128.25
 }
 
 // ---- Mirroring ----
@@ -515,9 +514,12 @@ TEST_P(MotionMirror, MirroredWhileTravellingAgainstItsFacing) {
     const bool againstFacing = c.facing == 1 ? after < before : after > before;
     const bool withFacing = c.facing == 1 ? after > before : after < before;
     bool expected = previous;
-    if (!active) expected = false;
-    else if (againstFacing) expected = true;
-    else if (withFacing) expected = false;
+    if (!active)
+      expected = false;
+    else if (againstFacing)
+      expected = true;
+    else if (withFacing)
+      expected = false;
     ASSERT_EQ(object->Mirrored.load(), expected) << "step " << i << " from " << before << " to " << after;
     previous = object->Mirrored.load();
     (previous ? mirroredSteps : plainSteps)++;
@@ -635,8 +637,9 @@ TEST(DisplayCycle, RedisplayWithoutResetResumesWhereItLeftOff) {
 
 TEST(DisplayCycle, RedisplayWithResetStartsEachShowingAfresh) {
   TManualTicks ticks;
-  auto object = StartCycling("DisplaySec=5\nDisplayDurationType=1\nDisplayDurationSec=10\nRedisplay=1\n"
-                             "ResetPos=1\nPosLeftType=0\nPosLeft=500");
+  auto object = StartCycling(
+      "DisplaySec=5\nDisplayDurationType=1\nDisplayDurationSec=10\nRedisplay=1\n"
+      "ResetPos=1\nPosLeftType=0\nPosLeft=500");
   ticks.Advance(5000);
   for (int i = 0; i < 400; ++i) object->Step();
   ASSERT_TRUE(object->Shown.load());
@@ -653,16 +656,17 @@ TEST(DisplayCycle, RedisplayWithResetStartsEachShowingAfresh) {
 TEST(DisplayCycle, RedisplayWithoutDelayHidesForOneStepOnly) {
   TManualTicks ticks;
   auto object = StartCycling("DisplaySec=0\nDisplayDurationType=1\nDisplayDurationSec=10\nRedisplay=1\nResetPos=0");
-  ExpectShownAt(ticks, *object, {{1, true}, {9999, true}, {10000, false}, {10000, true}, {19999, true},
-                                 {20000, false}, {20001, true}});
+  ExpectShownAt(ticks, *object,
+                {{1, true}, {9999, true}, {10000, false}, {10000, true}, {19999, true}, {20000, false}, {20001, true}});
 }
 
 TEST(DisplayCycle, ElapsedTimeIsRightWhenTheClockWraps) {
   TManualTicks ticks(0xFFFFFFFFu - 2000);
   auto object = StartCycling("DisplaySec=3\nDisplayDurationType=1\nDisplayDurationSec=2\nRedisplay=0");
   // The counter passes 0 at 2001 ms.
-  ExpectShownAt(ticks, *object, {{1000, false}, {2000, false}, {2001, false}, {2999, false}, {3000, true},
-                                 {4999, true}, {5000, false}});
+  ExpectShownAt(
+      ticks, *object,
+      {{1000, false}, {2000, false}, {2001, false}, {2999, false}, {3000, true}, {4999, true}, {5000, false}});
   EXPECT_TRUE(object->DisplayFinished());
 }
 
@@ -670,8 +674,8 @@ TEST(DisplayCycle, ACycleStartingAtTheLastTickIsAnOrdinaryCycle) {
   TManualTicks ticks(0xFFFFFFFFu);
   auto object = StartCycling("DisplaySec=1\nDisplayDurationType=1\nDisplayDurationSec=1\nRedisplay=1\nResetPos=0");
   EXPECT_FALSE(object->DisplayFinished());
-  ExpectShownAt(ticks, *object, {{0, false}, {999, false}, {1000, true}, {1999, true}, {2000, false},
-                                 {2999, false}, {3000, true}});
+  ExpectShownAt(ticks, *object,
+                {{0, false}, {999, false}, {1000, true}, {1999, true}, {2000, false}, {2999, false}, {3000, true}});
   EXPECT_FALSE(object->DisplayFinished());
 }
 

@@ -7,10 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include "base/uIniText.h"
 #include "base/uTicks.h"
 #include "objects/uImageObjects.h"
 #include "objects/uObject.h"
-#include "base/uIniText.h"
 
 namespace lumora {
 namespace {
@@ -53,34 +53,75 @@ std::vector<std::string> KeyNames(const KeyValues& keys) {
 }
 
 // The common keys in the order the section is written.
-const std::vector<std::string> kCommonKeyOrder = {
-    "Left",        "Top",         "Width",          "Height",        "Scaled",
-    "MoveAreaRectleft", "MoveAreaRecttop", "MoveAreaRectright", "MoveAreaRectbottom", "WidthSize",
-    "HeightSize",  "Speed",       "InitialPos",     "InitialDir",    "PosLeftType",
-    "PosTopType",  "PosLeft",     "PosTop",         "ObjFacing",     "Opacity",
-    "DisplaySec",  "DisplayDurationType", "DisplayDurationSec", "DIsplayDurationCycle", "Motion",
-    "MotionSpeed", "MotionAreaType", "DirFlip",     "Redisplay",     "RedisplayDelay",
-    "RedisplayTimes", "ResetPos", "RestrictArea"};
+const std::vector<std::string> kCommonKeyOrder = {"Left",
+                                                  "Top",
+                                                  "Width",
+                                                  "Height",
+                                                  "Scaled",
+                                                  "MoveAreaRectleft",
+                                                  "MoveAreaRecttop",
+                                                  "MoveAreaRectright",
+                                                  "MoveAreaRectbottom",
+                                                  "WidthSize",
+                                                  "HeightSize",
+                                                  "Speed",
+                                                  "InitialPos",
+                                                  "InitialDir",
+                                                  "PosLeftType",
+                                                  "PosTopType",
+                                                  "PosLeft",
+                                                  "PosTop",
+                                                  "ObjFacing",
+                                                  "Opacity",
+                                                  "DisplaySec",
+                                                  "DisplayDurationType",
+                                                  "DisplayDurationSec",
+                                                  "DIsplayDurationCycle",
+                                                  "Motion",
+                                                  "MotionSpeed",
+                                                  "MotionAreaType",
+                                                  "DirFlip",
+                                                  "Redisplay",
+                                                  "RedisplayDelay",
+                                                  "RedisplayTimes",
+                                                  "ResetPos",
+                                                  "RestrictArea"};
 
 // Every key read or kept, each with a value that differs from its default; `flipped` turns
 // every boolean the other way (so that each value of each boolean is seen).
 KeyValues FullSection(const std::string& objType, bool flipped = false) {
-  KeyValues keys = {{"Width", "321"},           {"Height", "123"},
-                    {"Scaled", "1"},            {"MoveAreaRectleft", "11"},
-                    {"MoveAreaRecttop", "12"},  {"MoveAreaRectright", "613"},
-                    {"MoveAreaRectbottom", "414"}, {"WidthSize", "150"},
-                    {"HeightSize", "75"},       {"Speed", "33"},
-                    {"InitialPos", "0"},        {"InitialDir", "6"},
-                    {"PosLeftType", "4"},       {"PosTopType", "2"},
-                    {"PosLeft", "-17"},         {"PosTop", "250"},
-                    {"ObjFacing", "0"},         {"Opacity", "7"},
-                    {"DisplaySec", "3"},        {"DisplayDurationType", "1"},
-                    {"DisplayDurationSec", "45"}, {"DIsplayDurationCycle", "8"},
-                    {"Motion", "7"},            {"MotionSpeed", "25"},
-                    {"MotionAreaType", "1"},    {"DirFlip", "1"},
-                    {"Redisplay", "0"},         {"RedisplayDelay", "4"},
-                    {"RedisplayTimes", "6"},    {"ResetPos", "0"},
-                    {"RestrictArea", "0"},      {"ObjType", objType},
+  KeyValues keys = {{"Width", "321"},
+                    {"Height", "123"},
+                    {"Scaled", "1"},
+                    {"MoveAreaRectleft", "11"},
+                    {"MoveAreaRecttop", "12"},
+                    {"MoveAreaRectright", "613"},
+                    {"MoveAreaRectbottom", "414"},
+                    {"WidthSize", "150"},
+                    {"HeightSize", "75"},
+                    {"Speed", "33"},
+                    {"InitialPos", "0"},
+                    {"InitialDir", "6"},
+                    {"PosLeftType", "4"},
+                    {"PosTopType", "2"},
+                    {"PosLeft", "-17"},
+                    {"PosTop", "250"},
+                    {"ObjFacing", "0"},
+                    {"Opacity", "7"},
+                    {"DisplaySec", "3"},
+                    {"DisplayDurationType", "1"},
+                    {"DisplayDurationSec", "45"},
+                    {"DIsplayDurationCycle", "8"},
+                    {"Motion", "7"},
+                    {"MotionSpeed", "25"},
+                    {"MotionAreaType", "1"},
+                    {"DirFlip", "1"},
+                    {"Redisplay", "0"},
+                    {"RedisplayDelay", "4"},
+                    {"RedisplayTimes", "6"},
+                    {"ResetPos", "0"},
+                    {"RestrictArea", "0"},
+                    {"ObjType", objType},
                     {"Filename", "C:\\scene\\bird.gif"}};
   if (objType == "GIF") keys.emplace_back("AnimSpeed", "15");
   keys.emplace_back("Transparent", "0");
@@ -147,8 +188,12 @@ TEST(ObjectSection, SparseStillImageSectionGetsTransparentType1) {
 
 TEST(ObjectSection, MalformedNumbersGiveTheKeyDefaults) {
   TImgObject image;
-  image.LoadFromText(Section(0, {{"Filename", "pic.x"}, {"WidthSize", "wide"}, {"Opacity", "0x"},
-                                 {"PosLeft", "12abc"}, {"Redisplay", "yes"}, {"MotionSpeed", ""}}));
+  image.LoadFromText(Section(0, {{"Filename", "pic.x"},
+                                 {"WidthSize", "wide"},
+                                 {"Opacity", "0x"},
+                                 {"PosLeft", "12abc"},
+                                 {"Redisplay", "yes"},
+                                 {"MotionSpeed", ""}}));
   EXPECT_EQ(image.WidthSize, 100);
   EXPECT_EQ(image.Opacity, 10);
   EXPECT_EQ(image.PosLeft, 100);
@@ -167,8 +212,8 @@ TEST(ObjectSection, ScaledIsTrueWhateverTheKeySaysAndIsSavedAsOne) {
 }
 
 TEST(ObjectSection, EightBitKeysKeepTheLowByteAndAreSavedAsZeroTo255) {
-  const KeyValues wide = {{"Motion", "257"},        {"InitialDir", "258"},          {"PosLeftType", "259"},
-                          {"PosTopType", "-255"},   {"ObjFacing", "-1"},            {"DisplayDurationType", "513"},
+  const KeyValues wide = {{"Motion", "257"},         {"InitialDir", "258"},       {"PosLeftType", "259"},
+                          {"PosTopType", "-255"},    {"ObjFacing", "-1"},         {"DisplayDurationType", "513"},
                           {"MotionAreaType", "256"}, {"TransparentType", "0x102"}};
   TGifObject gif;
   gif.LoadFromText(Section(0, wide));
@@ -198,8 +243,8 @@ TEST(ObjectSection, HexadecimalValuesAndAnyLetterCaseAreRead) {
 }
 
 TEST(ObjectSection, EachObjectReadsOnlyTheSectionOfItsIndex) {
-  const std::string text = Section(0, {{"Motion", "2"}, {"Filename", "zero.gif"}}) +
-                           Section(1, {{"Motion", "4"}, {"Filename", "one.gif"}});
+  const std::string text =
+      Section(0, {{"Motion", "2"}, {"Filename", "zero.gif"}}) + Section(1, {{"Motion", "4"}, {"Filename", "one.gif"}});
   TGifObject gif;
   gif.Index = 1;
   gif.LoadFromText(text);
@@ -241,7 +286,8 @@ TEST(ObjectSection, HeldKeysKeepTheirValueWhenALaterTextLacksThem) {
 // Walks the key tables: a section holding only key k changes k's field and no other, so two keys
 // wired to one field, or a key reading another's value, show up.
 template <class TObject>
-void ExpectEachKeyFillsItsOwnField(std::span<const TIniKey<TAnimObject>> common, std::span<const TIniKey<TObject>> own) {
+void ExpectEachKeyFillsItsOwnField(std::span<const TIniKey<TAnimObject>> common,
+                                   std::span<const TIniKey<TObject>> own) {
   const auto fieldsOf = [&](const TObject& object) {
     std::vector<std::string> values;
     for (const auto& key : common) values.push_back(std::to_string(key.Get(object)));
@@ -295,8 +341,8 @@ TEST(ObjectSection, GifSectionIsWrittenInTheFilesKeyOrder) {
   TGifObject gif;
   gif.LoadFromText(Section(0, FullSection("GIF")));
   std::vector<std::string> expected = kCommonKeyOrder;
-  for (const char* key : {"ObjType", "Filename", "AnimSpeed", "Transparent", "TransparentType", "TransparentColor",
-                          "RefreshFrame"}) {
+  for (const char* key :
+       {"ObjType", "Filename", "AnimSpeed", "Transparent", "TransparentType", "TransparentColor", "RefreshFrame"}) {
     expected.emplace_back(key);
   }
   EXPECT_EQ(KeyNames(SavedKeys(gif.SaveToText())), expected);
@@ -314,8 +360,8 @@ TEST(ObjectSection, StillImageSectionIsWrittenInTheFilesKeyOrder) {
 
 // Every value read comes back unchanged under its own key (a swapped or mistyped key shows up).
 TEST(ObjectSection, EveryLoadedValueIsSavedBackUnderItsOwnKey) {
-  for (const auto& [objType, flipped] : {std::pair<std::string, bool>{"GIF", false}, {"GIF", true}, {"IMG", false},
-                                         {"IMG", true}}) {
+  for (const auto& [objType, flipped] :
+       {std::pair<std::string, bool>{"GIF", false}, {"GIF", true}, {"IMG", false}, {"IMG", true}}) {
     SCOPED_TRACE(objType + (flipped ? " flipped" : ""));
     const KeyValues input = FullSection(objType, flipped);
     std::unique_ptr<TAnimObject> object;

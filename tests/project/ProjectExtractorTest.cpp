@@ -36,8 +36,8 @@ TEST(FindPackage, FindsTheMarkerWhereverTheReadBlocksFall) {
   TempDir dir;
   // Ends at, starts at and straddles the 1001-byte block boundary, and the same around the
   // reader's own 1 MiB buffer.
-  for (size_t prefix : {size_t{0}, size_t{988}, size_t{1001}, size_t{996}, size_t{2002 - 7},
-                        size_t{(1 << 20) - 13}, size_t{(1 << 20) - 6}, size_t{1 << 20}}) {
+  for (size_t prefix : {size_t{0}, size_t{988}, size_t{1001}, size_t{996}, size_t{2002 - 7}, size_t{(1 << 20) - 13},
+                        size_t{(1 << 20) - 6}, size_t{1 << 20}}) {
     SCOPED_TRACE(prefix);
     // The filler must not hold the marker's first byte, or a partial match would change nothing
     // here but would make the case less clean.
@@ -99,8 +99,8 @@ class ExtractPackageTest : public ::testing::Test {
 };
 
 TEST_F(ExtractPackageTest, EntrySizesAroundTheBlockSizeComeOutExact) {
-  const std::vector<std::string> entries = {"", Bytes(1, 1), Bytes(1000, 2), Bytes(1001, 3), Bytes(2002, 4),
-                                            Bytes(3 * (1 << 20) + 7, 5)};
+  const std::vector<std::string> entries = {
+      "", Bytes(1, 1), Bytes(1000, 2), Bytes(1001, 3), Bytes(2002, 4), Bytes(3 * (1 << 20) + 7, 5)};
   std::string exe = dir_.Write("saver.scr", Bytes(3000, 9) + Package(entries));
   auto names = Names(6);
   ExtractPackage(exe, names, 5);

@@ -38,7 +38,8 @@ TEST_F(ProjectTest, EveryFieldWrittenIsRead) {
   file.SoundSlots[0].SetIntervalMin(5);
   file.SoundSlots[0].SetIntervalMax(20);
   file.ObjectText = "[Obj0]\r\nObjType=GIF\r\n";
-  file.BuildSettings = "[BuildScr],\"Filename=C:\\My Scenes\\Lake.scr\",MusicFile=,Music=1,Sound=0,,[BuildExe],Filename=lake.exe";
+  file.BuildSettings =
+      "[BuildScr],\"Filename=C:\\My Scenes\\Lake.scr\",MusicFile=,Music=1,Sound=0,,[BuildExe],Filename=lake.exe";
   ASSERT_TRUE(Load(file));
 
   EXPECT_EQ(project_.FileName, dir_.File("VXTemp.vxp"));
@@ -203,12 +204,12 @@ TEST(RegionMask, RunsFillRowByRow) {
   TBitmap mask;
   DecodeRegionMask({400, 2, 3260, 373, 4001}, mask);
   ASSERT_EQ(mask.Width(), 400);
-  EXPECT_EQ(mask.Pixels32(0)[325], 0u);                 // 326 pixels of nothing
-  EXPECT_EQ(mask.Pixels32(0)[326], RegionColors[3]);    // then 37 of region 3
+  EXPECT_EQ(mask.Pixels32(0)[325], 0u);               // 326 pixels of nothing
+  EXPECT_EQ(mask.Pixels32(0)[326], RegionColors[3]);  // then 37 of region 3
   EXPECT_EQ(mask.Pixels32(0)[362], RegionColors[3]);
-  EXPECT_EQ(mask.Pixels32(0)[363], RegionColors[1]);    // 400 of region 1, over the row end
+  EXPECT_EQ(mask.Pixels32(0)[363], RegionColors[1]);  // 400 of region 1, over the row end
   EXPECT_EQ(mask.Pixels32(1)[362], RegionColors[1]);
-  EXPECT_EQ(mask.Pixels32(1)[363], 0u);                 // never covered
+  EXPECT_EQ(mask.Pixels32(1)[363], 0u);  // never covered
 
   DecodeRegionMask({5, 4}, mask);  // exactly two values: a blank mask of that size
   EXPECT_EQ(mask.Height(), 4);
@@ -222,7 +223,7 @@ TEST(RegionMask, RunsFillRowByRow) {
 TEST(RegionMask, BadRunsFailWithoutWritingOutside) {
   TBitmap mask;
   EXPECT_THROW(DecodeRegionMask({4}, mask), EInOutError);
-  EXPECT_NO_THROW(DecodeRegionMask({4, 2, 81}, mask));  // 8 pixels fit exactly
+  EXPECT_NO_THROW(DecodeRegionMask({4, 2, 81}, mask));            // 8 pixels fit exactly
   EXPECT_THROW(DecodeRegionMask({4, 2, 91}, mask), EInOutError);  // the ninth is below the mask
   EXPECT_THROW(DecodeRegionMask({4, 2, 10, -10}, mask), EInOutError);
   EXPECT_THROW(DecodeRegionMask({0, 2, 11}, mask), EInOutError);

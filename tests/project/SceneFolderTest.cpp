@@ -60,8 +60,8 @@ TEST(SceneFolder, ExtractsEveryEntryUnderItsHeaderName) {
 
 TEST(SceneFolder, NamesThatLeaveTheFolderAreRefusedAndTheRestExtracted) {
   TempDir dir;
-  const std::vector<std::string> names = {"VXHeader.dat", "VXTemp.vxp", "..\\..\\x.dll", "C:\\x", "/etc/x",
-                                          "..", "a/b", "", "sound0.wav"};
+  const std::vector<std::string> names = {"VXHeader.dat", "VXTemp.vxp", "..\\..\\x.dll", "C:\\x", "/etc/x", "..",
+                                          "a/b",          "",           "sound0.wav"};
   std::vector<std::string> entries = {Header(names), "project"};
   for (size_t i = 2; i < names.size(); ++i) entries.push_back("entry" + std::to_string(i));
   std::string exe = dir.Write("Evil.scr", tools::PackageBytes(entries));

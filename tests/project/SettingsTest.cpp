@@ -60,7 +60,8 @@ TEST(UserSettings, WriteKeepsOtherKeysAndOrdersItsOwn) {
   std::string fresh = dir.File("new.ini");
   WriteUserSettings(fresh, TUserSettings{});
   EXPECT_EQ(ReadAll(fresh),
-            "[Config]\r\nSpeed=100\r\nStretch=1\r\nProportional=0\r\nSound=1\r\nMusic=1\r\nClockPos=1\r\nShowClock=1\r\n\r\n");
+            "[Config]\r\nSpeed=100\r\nStretch=1\r\nProportional=0\r\nSound=1\r\nMusic=1\r\nClockPos=1\r\nShowClock="
+            "1\r\n\r\n");
   EXPECT_EQ(ReadDialogSettings(fresh).Speed, 100);
 }
 

@@ -11,13 +11,12 @@
 #include "base/uTicks.h"
 #include "project/uFileIO.h"
 #include "project/uVXProject.h"
-#include "surface/uCodecs.h"
 #include "support/TempDir.h"
+#include "surface/uCodecs.h"
 #include "weather/uRain.h"
 
 namespace lumora {
 namespace {
-
 
 // A scene given as plain arrays: background pixels and region numbers 0..6 per pixel.
 struct Scene {
@@ -115,9 +114,11 @@ std::vector<uint32_t> ReferenceFrame(const Scene& sc, const TAnimEngine& engine,
         A[r] += dA[r];
         Q[r] -= 0.8 * dQ[r];
       }
-      const auto g = static_cast<int64_t>(RoundHalfEven((H - y) * Q[r] * 360 / H + static_cast<double>(phase[static_cast<size_t>(r)])));
+      const auto g = static_cast<int64_t>(
+          RoundHalfEven((H - y) * Q[r] * 360 / H + static_cast<double>(phase[static_cast<size_t>(r)])));
       rowY[r] = static_cast<int64_t>(RoundHalfEven(cosTable[std::llabs((g % w.Period()) % 360)] * A[r]));
-      rowX[r] = static_cast<int64_t>(RoundHalfEven(std::cos(static_cast<double>(g % 360) * std::numbers::pi / 180) * A[r]));
+      rowX[r] =
+          static_cast<int64_t>(RoundHalfEven(std::cos(static_cast<double>(g % 360) * std::numbers::pi / 180) * A[r]));
     }
     for (int32_t x = 0; x < W; ++x) {
       const int r = map(x, y);
@@ -129,8 +130,8 @@ std::vector<uint32_t> ReferenceFrame(const Scene& sc, const TAnimEngine& engine,
       if (w.Ripple()) {
         if (D == 3 || D == 4 || D == 2 || D == 5) {
           const int64_t column = (D == 3 || D == 4) ? x : W - 1 - x;
-          const auto v = static_cast<int64_t>(
-              RoundHalfEven(column * Q[r] / 2 * (H - y / 2.0) / H + static_cast<double>(phase[static_cast<size_t>(r)])));
+          const auto v = static_cast<int64_t>(RoundHalfEven(column * Q[r] / 2 * (H - y / 2.0) / H +
+                                                            static_cast<double>(phase[static_cast<size_t>(r)])));
           rowY[r] = static_cast<int64_t>(RoundHalfEven(cosTable[std::llabs((v % w.Period()) % 360)] * A[r]));
         }
         s = y + rowY[r] - (D < 2 ? J : 0);
@@ -141,7 +142,8 @@ std::vector<uint32_t> ReferenceFrame(const Scene& sc, const TAnimEngine& engine,
       const int64_t t = std::clamp<int64_t>(y - (D < 2 ? J : 0), 0, H - 1);
       int64_t col = x;
       if (w.ShiftColumns()) col = std::clamp<int64_t>(x - rowX[r], 0, W - 1);
-      if (map(col, t) == r && map(col, s) == r) out[static_cast<size_t>(t * W + x)] = source[static_cast<size_t>(s * W + col)];
+      if (map(col, t) == r && map(col, s) == r)
+        out[static_cast<size_t>(t * W + x)] = source[static_cast<size_t>(s * W + col)];
     }
   }
   return out;
@@ -263,7 +265,8 @@ TEST(WaterEdges, SamplesNeverComeFromLandOrAnotherRegion) {
   ticks.Advance(32);
   engine.StepFrame();
   for (int32_t y = 6; y < 9; ++y) {
-    for (int32_t x = 0; x < 10; ++x) EXPECT_EQ(engine.FrameSurface().PixelAt(x, y), sc.background[static_cast<size_t>(y * 10 + x)]);
+    for (int32_t x = 0; x < 10; ++x)
+      EXPECT_EQ(engine.FrameSurface().PixelAt(x, y), sc.background[static_cast<size_t>(y * 10 + x)]);
   }
 }
 
@@ -309,7 +312,8 @@ TEST(WaterEdges, DirectionsTwoAndFiveMirrorThreeAndFour) {
     Scene right = left;
     right.waves[0].SetDirection(mirror);
     for (int32_t y = 0; y < 16; ++y) {  // the mirrored scene's picture
-      for (int32_t x = 0; x < 23; ++x) right.background[static_cast<size_t>(y * 23 + x)] = left.background[static_cast<size_t>(y * 23 + 22 - x)];
+      for (int32_t x = 0; x < 23; ++x)
+        right.background[static_cast<size_t>(y * 23 + x)] = left.background[static_cast<size_t>(y * 23 + 22 - x)];
     }
     std::vector<uint32_t> frames[2];
     int i = 0;
@@ -328,7 +332,8 @@ TEST(WaterEdges, DirectionsTwoAndFiveMirrorThreeAndFour) {
     }
     for (int32_t y = 0; y < 16; ++y) {
       for (int32_t x = 0; x < 23; ++x) {
-        ASSERT_EQ(frames[0][static_cast<size_t>(y * 23 + x)], frames[1][static_cast<size_t>(y * 23 + 22 - x)]) << plain << " " << x << "," << y;
+        ASSERT_EQ(frames[0][static_cast<size_t>(y * 23 + x)], frames[1][static_cast<size_t>(y * 23 + 22 - x)])
+            << plain << " " << x << "," << y;
       }
     }
     EXPECT_NE(frames[0], left.background);  // the waves did move something
@@ -360,7 +365,8 @@ TEST(WaterEdges, OddRecordsAndEmptyProjects) {
   TProject project;
   sc.ToProject(project);
   project.RegionMask.SetSize(4, 7);
-  for (int32_t y = 0; y < 7; ++y) std::fill(project.RegionMask.Pixels32(y), project.RegionMask.Pixels32(y) + 4, RegionColors[1]);
+  for (int32_t y = 0; y < 7; ++y)
+    std::fill(project.RegionMask.Pixels32(y), project.RegionMask.Pixels32(y) + 4, RegionColors[1]);
   TAnimEngine engine;
   engine.SetProject(project);
   engine.Prepare();
@@ -456,8 +462,8 @@ TEST_F(CompositionTest, ObjectsAreDrawnInListOrderAtTheirRoundedRectangles) {
   std::string text;
   const int centres[] = {19, 20, 41};
   for (int i = 0; i < 3; ++i) {
-    text += "[Obj" + std::to_string(i) + "]\nObjType=GIF\nFilename=" + file + "\nPosLeft=" + std::to_string(centres[i]) +
-            "\nPosTop=10\nWidthSize=125\nMotion=0\n";
+    text += "[Obj" + std::to_string(i) + "]\nObjType=GIF\nFilename=" + file +
+            "\nPosLeft=" + std::to_string(centres[i]) + "\nPosTop=10\nWidthSize=125\nMotion=0\n";
   }
   project_.Objects.Threaded = false;
   project_.Objects.LoadFromText(text);
@@ -467,7 +473,8 @@ TEST_F(CompositionTest, ObjectsAreDrawnInListOrderAtTheirRoundedRectangles) {
   engine_.StepFrame();
 
   constexpr TColor32 kRed = 0xFFC80000, kGreen = 0xFF00C800;
-  const std::map<int32_t, TColor32> drawn = {{18, kRed}, {19, kRed}, {20, kRed}, {21, kGreen}, {40, kGreen}, {41, kRed}};
+  const std::map<int32_t, TColor32> drawn = {{18, kRed},   {19, kRed},   {20, kRed},
+                                             {21, kGreen}, {40, kGreen}, {41, kRed}};
   const TBitmap32& frame = engine_.FrameSurface();
   for (int32_t y = 8; y < 13; ++y) {
     for (int32_t x = 10; x < 50; ++x) {

@@ -21,7 +21,8 @@ TEST(Clock, TickPointsOfA160PixelFace) {
 TEST(Clock, CornersKeepATenPixelMargin) {
   TClock clock;
   clock.SetClockSize(128, 128);
-  const std::pair<uint8_t, TPoint> corners[] = {{0, {10, 10}}, {1, {886, 10}}, {2, {10, 630}}, {3, {886, 630}}, {7, {886, 10}}};
+  const std::pair<uint8_t, TPoint> corners[] = {
+      {0, {10, 10}}, {1, {886, 10}}, {2, {10, 630}}, {3, {886, 630}}, {7, {886, 10}}};
   for (const auto& [pos, expected] : corners) {
     clock.ClockPos = pos;
     EXPECT_EQ(clock.ClockPosition(1024, 768), expected) << int(pos);
@@ -51,9 +52,9 @@ TEST_F(ClockFaceTest, HandsPointAtTheTime) {
   // 12:30:00: the minute hand straight down, the second hand straight up, the hour hand a
   // little past twelve (15 degrees).
   TBitmap32& face = Render(12, 30, 0);
-  EXPECT_TRUE(Lit(face, 80, 130));   // minute hand, 50 px below the centre
-  EXPECT_TRUE(Lit(face, 80, 30));    // second hand, 50 px above
-  EXPECT_FALSE(Lit(face, 50, 80));   // nothing at nine o'clock inside the ticks
+  EXPECT_TRUE(Lit(face, 80, 130));  // minute hand, 50 px below the centre
+  EXPECT_TRUE(Lit(face, 80, 30));   // second hand, 50 px above
+  EXPECT_FALSE(Lit(face, 50, 80));  // nothing at nine o'clock inside the ticks
   // The hour hand's end: (80 + round(sin 15 x 40), 80 - round(cos 15 x 40)) = (90, 41).
   EXPECT_TRUE(Lit(face, 89, 44));
   EXPECT_FALSE(Lit(face, 70, 44));
@@ -67,8 +68,8 @@ TEST_F(ClockFaceTest, HandsPointAtTheTime) {
 TEST_F(ClockFaceTest, FaceStartsFromTheFrameAreaEachTime) {
   frame_.FillRect(100, 50, 260, 210, 0xFF204060);
   TBitmap32& face = Render(3, 15, 0);
-  EXPECT_EQ(face.PixelAt(5, 5), 0xFF204060u);  // outside the dial: the frame as captured
-  EXPECT_TRUE(Lit(face, 80, 30));              // the second hand points up
+  EXPECT_EQ(face.PixelAt(5, 5), 0xFF204060u);    // outside the dial: the frame as captured
+  EXPECT_TRUE(Lit(face, 80, 30));                // the second hand points up
   EXPECT_FALSE(Lit(Render(3, 15, 30), 80, 30));  // and leaves no trace half a minute later
 }
 

@@ -128,8 +128,8 @@ TEST_F(FitTest, WithoutProportionalThePictureFillsTheTarget) {
   FitBackground(false, project_, 1280, 1024);
   EXPECT_EQ(project_.Background.Width(), 1280);
   EXPECT_EQ(project_.Background.Height(), 1024);
-  EXPECT_EQ(project_.GetWaveParam(0).Amplitude(), 8);   // 6 x 1.25 = 7.5, to even
-  EXPECT_EQ(project_.GetWaveParam(0).Jitter(), 33);     // 25 x 1.333...
+  EXPECT_EQ(project_.GetWaveParam(0).Amplitude(), 8);  // 6 x 1.25 = 7.5, to even
+  EXPECT_EQ(project_.GetWaveParam(0).Jitter(), 33);    // 25 x 1.333...
   EXPECT_EQ(AlphaOf(project_.Background.Pixels32(500)[700]), 255);
 }
 
@@ -137,7 +137,8 @@ TEST_F(FitTest, MaskKeepsOnlyItsOwnColours) {
   MakeProject(333, 257);
   FitBackground(false, project_, 1000, 700);
   std::set<uint32_t> colours;
-  for (int32_t y = 0; y < 700; ++y) colours.insert(project_.RegionMask.Pixels32(y), project_.RegionMask.Pixels32(y) + 1000);
+  for (int32_t y = 0; y < 700; ++y)
+    colours.insert(project_.RegionMask.Pixels32(y), project_.RegionMask.Pixels32(y) + 1000);
   for (uint32_t colour : colours) EXPECT_NE(RegionColorToIndex(colour) + (colour == 0), 0) << std::hex << colour;
   EXPECT_EQ(colours.size(), 7u);
 }

@@ -19,12 +19,12 @@
 #include "ProjectWriter.h"
 #include "SceneFolderWriter.h"
 #include "base/uByteOrder.h"
-#include "surface/uBitmap.h"
-#include "surface/uBitmap32.h"
-#include "surface/uCodecs.h"
 #include "support/PngReader.h"
 #include "support/SceneFixture.h"
 #include "support/TempDir.h"
+#include "surface/uBitmap.h"
+#include "surface/uBitmap32.h"
+#include "surface/uCodecs.h"
 
 namespace lumora {
 namespace {
@@ -39,7 +39,8 @@ const std::map<std::string, uint64_t> kGolden = {
 uint64_t Hash(int32_t width, int32_t height, const uint8_t* bytes, size_t count) {
   uint64_t h = 0xCBF29CE484222325ull;
   const auto mix = [&h](uint8_t b) { h = (h ^ b) * 0x100000001B3ull; };
-  for (int shift = 0; shift < 32; shift += 8) mix(static_cast<uint8_t>(width >> shift)), mix(static_cast<uint8_t>(height >> shift));
+  for (int shift = 0; shift < 32; shift += 8)
+    mix(static_cast<uint8_t>(width >> shift)), mix(static_cast<uint8_t>(height >> shift));
   for (size_t i = 0; i < count; ++i) mix(bytes[i]);
   return h;
 }
@@ -49,7 +50,8 @@ uint64_t Hash(const TBitmap32& surface) {
 }
 uint64_t Hash(const TBitmap& bitmap) {
   std::vector<uint8_t> bytes;
-  for (int32_t y = 0; y < bitmap.Height(); ++y) bytes.insert(bytes.end(), bitmap.ScanLine(y), bitmap.ScanLine(y) + bitmap.RowBytes());
+  for (int32_t y = 0; y < bitmap.Height(); ++y)
+    bytes.insert(bytes.end(), bitmap.ScanLine(y), bitmap.ScanLine(y) + bitmap.RowBytes());
   return Hash(bitmap.Width(), bitmap.Height(), bytes.data(), bytes.size());
 }
 
@@ -97,7 +99,8 @@ TEST(GoldenFrames, ScenesMadeInCode) {
   Render(golden, dir, "snow", WeatherScene(1), {"--clock", "--time", "03:59:58"});
   Render(golden, dir, "rain", WeatherScene(2), {"--clock", "--clock-pos", "3", "--time", "21:30:00"});
   Render(golden, dir, "objects", ObjectScene(), {"--seed", "11"});
-  Render(golden, dir, "objects-stretched", ObjectScene(), {"--size", "300x150", "--stretch", "--clock", "--clock-pos", "0"});
+  Render(golden, dir, "objects-stretched", ObjectScene(),
+         {"--size", "300x150", "--stretch", "--clock", "--clock-pos", "0"});
   Render(golden, dir, "snow-proportional", WeatherScene(1), {"--size", "300x150", "--stretch", "--proportional"});
   golden.Check();
 }
@@ -127,7 +130,6 @@ TEST(GoldenFrames, DemoScene) {
 
 // ---- Decoded pictures ----
 
-
 // A bottom-up Windows bitmap of the pattern at 24 bits (rows padded to 4 bytes) or 32 bits.
 std::string PatternBmp(int32_t width, int32_t height, int bits) {
   TBitmap32 picture;
@@ -144,9 +146,11 @@ std::string PatternBmp(int32_t width, int32_t height, int bits) {
     row.resize(rowBytes, '\0');
     pixels += row;
   }
-  return "BM" + LeBytes(54 + static_cast<uint32_t>(pixels.size()), 4) + LeBytes(0, 4) + LeBytes(54, 4) + LeBytes(40, 4) +
-         LeBytes(static_cast<uint32_t>(width), 4) + LeBytes(static_cast<uint32_t>(height), 4) + LeBytes(1, 2) + LeBytes(static_cast<uint32_t>(bits), 2) +
-         LeBytes(0, 4) + LeBytes(static_cast<uint32_t>(pixels.size()), 4) + LeBytes(2835, 4) + LeBytes(2835, 4) + LeBytes(0, 4) + LeBytes(0, 4) + pixels;
+  return "BM" + LeBytes(54 + static_cast<uint32_t>(pixels.size()), 4) + LeBytes(0, 4) + LeBytes(54, 4) +
+         LeBytes(40, 4) + LeBytes(static_cast<uint32_t>(width), 4) + LeBytes(static_cast<uint32_t>(height), 4) +
+         LeBytes(1, 2) + LeBytes(static_cast<uint32_t>(bits), 2) + LeBytes(0, 4) +
+         LeBytes(static_cast<uint32_t>(pixels.size()), 4) + LeBytes(2835, 4) + LeBytes(2835, 4) + LeBytes(0, 4) +
+         LeBytes(0, 4) + pixels;
 }
 
 TEST(GoldenPictures, DecodersGiveTheSamePixels) {

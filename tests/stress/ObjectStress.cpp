@@ -37,7 +37,8 @@ std::string MovingSquareGif(int frames, uint16_t delay) {
     frame.Height = 16;
     frame.Indices.assign(24 * 16, 0);
     for (int y = 4; y < 12; ++y) {
-      for (int x = 0; x < 8; ++x) frame.Indices[static_cast<size_t>(y * 24 + (x + f * 2) % 24)] = static_cast<uint8_t>(1 + f % 3);
+      for (int x = 0; x < 8; ++x)
+        frame.Indices[static_cast<size_t>(y * 24 + (x + f * 2) % 24)] = static_cast<uint8_t>(1 + f % 3);
     }
     frame.HasControl = true;
     frame.Control.Delay = delay;

@@ -15,12 +15,12 @@ namespace lumora::testing {
 
 using Rows = std::vector<std::string>;
 
-inline constexpr TColor32 kKey = 0x00FFFF00;       // the fill a GIF object's bitmaps get
-inline constexpr TColor32 kOutside = 0xFF123456;   // target pixels outside the GIF's rectangle
+inline constexpr TColor32 kKey = 0x00FFFF00;      // the fill a GIF object's bitmaps get
+inline constexpr TColor32 kOutside = 0xFF123456;  // target pixels outside the GIF's rectangle
 
 // Eight colours, none of them the key colour. Index i shows as the digit i in Picture.
-inline const std::vector<TGifColor> kPalette = {{0, 0, 0},       {200, 0, 0},     {0, 200, 0},   {0, 0, 200},
-                                         {255, 255, 255}, {128, 128, 128}, {10, 20, 30}, {200, 100, 50}};
+inline const std::vector<TGifColor> kPalette = {{0, 0, 0},       {200, 0, 0},     {0, 200, 0},  {0, 0, 200},
+                                                {255, 255, 255}, {128, 128, 128}, {10, 20, 30}, {200, 100, 50}};
 
 // A frame with a control block, its pixels given as rows of palette digits.
 inline TGifFrame Frame(int32_t left, int32_t top, const Rows& rows, int disposal = 1, uint16_t delay = 10) {

@@ -40,7 +40,8 @@ inline tools::TProjectFile WaveScene(bool flip) {
   project.ThumbnailJpeg = EncodeJpeg(picture, 60);
   std::vector<uint8_t> regions(static_cast<size_t>(kSceneWidth * kSceneHeight), 0);
   for (int32_t y = 40; y < kSceneHeight; ++y) {
-    for (int32_t x = 0; x < kSceneWidth; ++x) regions[static_cast<size_t>(y * kSceneWidth + x)] = static_cast<uint8_t>(1 + x * 6 / kSceneWidth);
+    for (int32_t x = 0; x < kSceneWidth; ++x)
+      regions[static_cast<size_t>(y * kSceneWidth + x)] = static_cast<uint8_t>(1 + x * 6 / kSceneWidth);
   }
   project.Runs = tools::EncodeRegionRuns(kSceneWidth, kSceneHeight, regions);
   for (int k = 0; k < 6; ++k) {
@@ -102,10 +103,15 @@ inline std::string ObjectSection(int index, const std::string& type, const std::
 inline tools::TProjectFile ObjectScene() {
   tools::TProjectFile project = WaveScene(false);
   project.ObjectText =
-      ObjectSection(0, "GIF", "obj0.gif", "Motion=2\r\nMotionSpeed=30\r\nPosLeftType=3\r\nPosTopType=3\r\nWidthSize=300\r\nHeightSize=300\r\nDirFlip=1") +
-      ObjectSection(1, "IMG", "obj1.jpg", "Motion=1\r\nMotionSpeed=20\r\nPosLeft=60\r\nPosTop=30\r\nOpacity=5\r\nTransparent=0") +
-      ObjectSection(2, "GIF", "obj2.gif", "Motion=7\r\nMotionSpeed=40\r\nAnimSpeed=20\r\nRefreshFrame=1\r\nWidthSize=150") +
-      ObjectSection(3, "GIF", "obj3.gif", "Motion=5\r\nMotionSpeed=60\r\nPosLeftType=1\r\nPosTop=80\r\nDirFlip=1\r\nObjFacing=0");
+      ObjectSection(0, "GIF", "obj0.gif",
+                    "Motion=2\r\nMotionSpeed=30\r\nPosLeftType=3\r\nPosTopType=3\r\nWidthSize=300\r\nHeightSize="
+                    "300\r\nDirFlip=1") +
+      ObjectSection(1, "IMG", "obj1.jpg",
+                    "Motion=1\r\nMotionSpeed=20\r\nPosLeft=60\r\nPosTop=30\r\nOpacity=5\r\nTransparent=0") +
+      ObjectSection(2, "GIF", "obj2.gif",
+                    "Motion=7\r\nMotionSpeed=40\r\nAnimSpeed=20\r\nRefreshFrame=1\r\nWidthSize=150") +
+      ObjectSection(3, "GIF", "obj3.gif",
+                    "Motion=5\r\nMotionSpeed=60\r\nPosLeftType=1\r\nPosTop=80\r\nDirFlip=1\r\nObjFacing=0");
   return project;
 }
 
@@ -116,7 +122,10 @@ inline std::string WriteScenePackage(const TempDir& dir, const std::string& name
   Pattern(still, 10, 6);
   std::vector<tools::TSceneFile> media;
   if (!project.ObjectText.empty()) {
-    media = {{"obj0.gif", SquareGif()}, {"obj1.jpg", EncodeJpeg(still, 90)}, {"obj2.gif", SquareGif()}, {"obj3.gif", SquareGif()}};
+    media = {{"obj0.gif", SquareGif()},
+             {"obj1.jpg", EncodeJpeg(still, 90)},
+             {"obj2.gif", SquareGif()},
+             {"obj3.gif", SquareGif()}};
   }
   tools::WriteSceneFolder(folder, tools::ProjectFileBytes(project), media);
   const std::string package = dir.File(name + ".scr");

@@ -14,7 +14,6 @@ namespace {
 
 const uint8_t* BytesOf(const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); }
 
-
 struct TBmpLayout {
   int InfoSize = 40;
   int Bits = 32;
@@ -27,10 +26,10 @@ struct TBmpLayout {
 
 // File header (14 bytes), info header, masks or palette, then the rows as given.
 std::string Bmp(const TBmpLayout& layout, const std::string& rows) {
-  std::string info = LeBytes(layout.InfoSize) + LeBytes(layout.Width) + LeBytes(layout.Height) + LeBytes(1, 2) + LeBytes(layout.Bits, 2) +
-                     LeBytes(layout.Compression) + LeBytes(static_cast<int64_t>(rows.size())) +
-                     LeBytes(2835) + LeBytes(2835) +  // 72 dots per inch
-                     LeBytes(0) + LeBytes(0);         // colours used, important
+  std::string info = LeBytes(layout.InfoSize) + LeBytes(layout.Width) + LeBytes(layout.Height) + LeBytes(1, 2) +
+                     LeBytes(layout.Bits, 2) + LeBytes(layout.Compression) +
+                     LeBytes(static_cast<int64_t>(rows.size())) + LeBytes(2835) + LeBytes(2835) +  // 72 dots per inch
+                     LeBytes(0) + LeBytes(0);  // colours used, important
   std::string masks;
   for (uint32_t mask : layout.Masks) masks += LeBytes(mask);
   if (layout.InfoSize > 40) {
@@ -39,8 +38,8 @@ std::string Bmp(const TBmpLayout& layout, const std::string& rows) {
     info.resize(static_cast<size_t>(layout.InfoSize), '\0');  // colour space fields left zero
   }
   const std::string head = info + masks + layout.Palette;
-  return "BM" + LeBytes(14 + static_cast<int64_t>(head.size() + rows.size())) + LeBytes(0) + LeBytes(14 + static_cast<int64_t>(head.size())) +
-         head + rows;
+  return "BM" + LeBytes(14 + static_cast<int64_t>(head.size() + rows.size())) + LeBytes(0) +
+         LeBytes(14 + static_cast<int64_t>(head.size())) + head + rows;
 }
 
 std::string Bgra(int b, int g, int r, int a) { return {char(b), char(g), char(r), char(a)}; }

@@ -7,9 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include "support/TempDir.h"
 #include "surface/uBitmap32.h"
 #include "surface/uCodecs.h"
-#include "support/TempDir.h"
 
 namespace lumora {
 namespace {
@@ -119,8 +119,8 @@ TEST(GifDecode, HandBuiltFileGivesEveryField) {
 TEST(GifDecode, AnimextsIdentifierLoopsAndOtherSubBlocksAreIgnored) {
   const std::string bytes = std::string("GIF89a") + Bytes({2, 0, 1, 0, 0x80, 0, 0}) + Bytes({0, 0, 0, 255, 255, 255}) +
                             // ANIMEXTS1.0 with a buffering sub-block (id 2) before the loop sub-block.
-                            Bytes({0x21, 0xFF, 11}) + "ANIMEXTS1.0" + Bytes({5, 2, 0, 16, 0, 0}) + Bytes({3, 1, 3, 0, 0}) +
-                            Bytes({0x2C, 0, 0, 0, 0, 2, 0, 1, 0, 0}) + LiteralLzw({1, 0}) +
+                            Bytes({0x21, 0xFF, 11}) + "ANIMEXTS1.0" + Bytes({5, 2, 0, 16, 0, 0}) +
+                            Bytes({3, 1, 3, 0, 0}) + Bytes({0x2C, 0, 0, 0, 0, 2, 0, 1, 0, 0}) + LiteralLzw({1, 0}) +
                             // An application extension of another program, with a [1, lo, hi] sub-block.
                             Bytes({0x21, 0xFF, 11}) + "XMPDataXMP!" + Bytes({3, 1, 8, 0, 0}) +
                             Bytes({0x2C, 0, 0, 0, 0, 2, 0, 1, 0, 0}) + LiteralLzw({0, 1}) + Bytes({0x3B});
@@ -141,7 +141,8 @@ TGifImage VariedGif() {
   const auto frame = [&](int32_t left, int32_t top, int32_t width, int32_t height, size_t colors) {
     TGifFrame f;
     f.Left = left, f.Top = top, f.Width = width, f.Height = height;
-    for (size_t i = 0; i < colors; ++i) f.LocalColors.push_back({uint8_t(random()), uint8_t(random()), uint8_t(random())});
+    for (size_t i = 0; i < colors; ++i)
+      f.LocalColors.push_back({uint8_t(random()), uint8_t(random()), uint8_t(random())});
     const size_t range = colors > 0 ? colors : gif.GlobalColors.size();
     for (int32_t i = 0; i < width * height; ++i) f.Indices.push_back(static_cast<uint8_t>(random() % range));
     return f;
@@ -173,7 +174,8 @@ void ExpectSameGif(const TGifImage& expected, const TGifImage& actual) {
     SCOPED_TRACE(i);
     const TGifFrame& e = expected.Frames[i];
     const TGifFrame& a = actual.Frames[i];
-    EXPECT_EQ((std::vector<int>{a.Left, a.Top, a.Width, a.Height}), (std::vector<int>{e.Left, e.Top, e.Width, e.Height}));
+    EXPECT_EQ((std::vector<int>{a.Left, a.Top, a.Width, a.Height}),
+              (std::vector<int>{e.Left, e.Top, e.Width, e.Height}));
     EXPECT_EQ(a.LocalColors, e.LocalColors);
     EXPECT_EQ(a.Indices, e.Indices);
     EXPECT_EQ(a.HasControl, e.HasControl);
@@ -262,7 +264,7 @@ TEST(GifDamage, CutInTheLastFrameKeepsTheFramesBefore) {
 TEST(GifDamage, FileWithoutADecodableFrameThrows) {
   const std::string screen = std::string("GIF89a") + Bytes({1, 0, 1, 0, 0, 0, 0});
   for (const std::string& bytes : {screen + Bytes({0x3B}),                                // no frame
-                                   screen,                                               // no trailer either
+                                   screen,                                                // no trailer either
                                    screen + Bytes({0x21, 0xF9, 4, 0, 0, 0, 0, 0, 0x3B}),  // only a control block
                                    std::string("GIF89a"), std::string("not a gif at all, clearly"),
                                    // A frame whose data ends early.

@@ -25,15 +25,17 @@ void DrawRamps(TBitmap32& picture, int32_t width, int32_t height) {
   picture.SetSize(width, height);
   for (int32_t y = 0; y < height; ++y) {
     for (int32_t x = 0; x < width; ++x) {
-      picture.PixelAt(x, y) = Color32(static_cast<uint8_t>(x * 255 / (width - 1)), static_cast<uint8_t>(y * 255 / (height - 1)),
-                                      static_cast<uint8_t>(128 + (x - y) / 2), 77);
+      picture.PixelAt(x, y) =
+          Color32(static_cast<uint8_t>(x * 255 / (width - 1)), static_cast<uint8_t>(y * 255 / (height - 1)),
+                  static_cast<uint8_t>(128 + (x - y) / 2), 77);
     }
   }
 }
 
 int ChannelError(uint32_t a, uint32_t b) {
   int worst = 0;
-  for (int shift = 0; shift < 24; shift += 8) worst = std::max(worst, std::abs(int(a >> shift & 0xFF) - int(b >> shift & 0xFF)));
+  for (int shift = 0; shift < 24; shift += 8)
+    worst = std::max(worst, std::abs(int(a >> shift & 0xFF) - int(b >> shift & 0xFF)));
   return worst;
 }
 

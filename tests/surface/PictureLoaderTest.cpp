@@ -6,10 +6,9 @@
 
 #include "support/PngReader.h"
 
+#include "support/TempDir.h"
 #include "surface/uBitmap32.h"
 #include "surface/uCodecs.h"
-#include "support/TempDir.h"
-
 
 namespace lumora {
 namespace {
@@ -20,8 +19,8 @@ void DrawChecks(TBitmap32& picture, int32_t width, int32_t height) {
   picture.SetSize(width, height);
   for (int32_t y = 0; y < height; ++y) {
     for (int32_t x = 0; x < width; ++x) {
-      picture.PixelAt(x, y) = Color32(static_cast<uint8_t>(x * 40), static_cast<uint8_t>(y * 30), (x + y) % 2 ? 200 : 20,
-                                      static_cast<uint8_t>(x * 16 + y));
+      picture.PixelAt(x, y) = Color32(static_cast<uint8_t>(x * 40), static_cast<uint8_t>(y * 30),
+                                      (x + y) % 2 ? 200 : 20, static_cast<uint8_t>(x * 16 + y));
     }
   }
 }

@@ -73,7 +73,8 @@ TEST(PolygonCoverage, FractionalEdgesMoveToTheNextEighthFromAQuarterOfACellOn) {
     TPolygon32 polygon;
     polygon.Antialiased = true;
     const int32_t right = 65536 + f;
-    for (const TFixedPoint p : {TFixedPoint{0, 0}, TFixedPoint{right, 0}, TFixedPoint{right, 2 * 65536}, TFixedPoint{0, 2 * 65536}}) {
+    for (const TFixedPoint p :
+         {TFixedPoint{0, 0}, TFixedPoint{right, 0}, TFixedPoint{right, 2 * 65536}, TFixedPoint{0, 2 * 65536}}) {
       polygon.Add(p);
     }
     TBitmap32 surface;
@@ -82,7 +83,8 @@ TEST(PolygonCoverage, FractionalEdgesMoveToTheNextEighthFromAQuarterOfACellOn) {
     polygon.Draw(surface, kWhite);
     const uint32_t eighths = static_cast<uint32_t>((right + 2047) >> 13) - 8;
     const uint32_t weight = (eighths * 8 * 255 + 32) >> 6;
-    ASSERT_EQ(surface.PixelAt(1, 0), BlendColorWeighted(kWhite, kBlack, weight)) << "right edge at 1 + " << f << "/65536";
+    ASSERT_EQ(surface.PixelAt(1, 0), BlendColorWeighted(kWhite, kBlack, weight))
+        << "right edge at 1 + " << f << "/65536";
   }
   EXPECT_EQ(Fill(Polygon({{{0, 0}, {1 + 5120 / 65536.0, 0}, {1 + 5120 / 65536.0, 2}, {0, 2}}}), 3)[1], kBlack);
 }

@@ -13,16 +13,15 @@
 #include <vector>
 
 #include "Commands.h"
-#include "objects/uImageObjects.h"
-#include "base/uPathText.h"
-#include "project/uFileIO.h"
 #include "base/uIniText.h"
+#include "base/uPathText.h"
+#include "objects/uImageObjects.h"
+#include "project/uFileIO.h"
 #include "project/uVXProject.h"
-#include "surface/uBitmap32.h"
-#include "surface/uCodecs.h"
 #include "support/PngReader.h"
 #include "support/TempDir.h"
-
+#include "surface/uBitmap32.h"
+#include "surface/uCodecs.h"
 
 namespace lumora::tools {
 namespace {

@@ -28,7 +28,8 @@ size_t CountPngs(const std::string& folder) {
 
 TEST(GifFramesCommand, WritesEveryPaintingAndTheirList) {
   TempDir dir;
-  const std::string gif = WriteGif(dir, Gif(3, 2, {Frame(0, 0, {"111", "111"}), Frame(1, 1, {"2"}), Frame(0, 0, {"3"}, 1, 5)}));
+  const std::string gif =
+      WriteGif(dir, Gif(3, 2, {Frame(0, 0, {"111", "111"}), Frame(1, 1, {"2"}), Frame(0, 0, {"3"}, 1, 5)}));
   const std::string out = dir.File("out");
   ASSERT_EQ(tools::RunGifFrames({gif, "--out", out}), 0);
   EXPECT_EQ(CountPngs(out), 3u);

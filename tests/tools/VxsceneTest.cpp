@@ -5,8 +5,8 @@
 
 #include "Commands.h"
 #include "PackageWriter.h"
-#include "project/uProjectExtractor.h"
 #include "platform/Platform.h"
+#include "project/uProjectExtractor.h"
 #include "support/TempDir.h"
 
 namespace lumora::tools {
@@ -77,15 +77,15 @@ TEST_F(VxsceneTest, PackRefusesWhatTheEngineCouldNotUse) {
   // A stub that already holds a package would hide the new one.
   std::string good = MakeScene({{"ok.gif", "x"}});
   ASSERT_EQ(RunPack({"--out", dir_.File("first.scr"), good}), 0);
-  EXPECT_THROW(RunPack({"--stub", dir_.File("first.scr"), "--out", dir_.File("second.scr"), good}),
-               std::runtime_error);
+  EXPECT_THROW(RunPack({"--stub", dir_.File("first.scr"), "--out", dir_.File("second.scr"), good}), std::runtime_error);
 }
 
 TEST_F(VxsceneTest, UnpackAndListReportDamage) {
   EXPECT_THROW(RunUnpack({dir_.File("missing.scr"), dir_.File("out")}), std::runtime_error);
   EXPECT_THROW(RunList({dir_.Write("plain.exe", "no marker")}), std::runtime_error);
   std::string evil = dir_.Write(
-      "evil.scr", PackageBytes({"[Header]\r\nRes0=VXHeader.dat\r\nRes1=VXTemp.vxp\r\nRes2=../x\r\nResCount=3\r\n", "p", "x"}));
+      "evil.scr",
+      PackageBytes({"[Header]\r\nRes0=VXHeader.dat\r\nRes1=VXTemp.vxp\r\nRes2=../x\r\nResCount=3\r\n", "p", "x"}));
   EXPECT_EQ(RunUnpack({evil, dir_.File("out")}), 1);
   EXPECT_EQ(ReadAll(dir_.File("x")), "<missing>");
   std::string cut = PackageBytes({"[Header]\r\nResCount=2\r\n", Bytes(500, 1)});

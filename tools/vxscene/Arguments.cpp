@@ -32,15 +32,17 @@ int32_t TParsedArguments::Integer(const std::string& name, int32_t fallback, int
   }
   if (hex && value >= 0 && value <= 0xFFFFFFFFLL) value = static_cast<int32_t>(static_cast<uint32_t>(value));
   // The standard conversions also take blanks and signs in front, which no option allows here.
-  const bool plainStart = !digits.empty() && (std::isxdigit(static_cast<unsigned char>(digits[0])) || (!hex && digits[0] == '-'));
+  const bool plainStart =
+      !digits.empty() && (std::isxdigit(static_cast<unsigned char>(digits[0])) || (!hex && digits[0] == '-'));
   if (!plainStart || used != digits.size() || value < low || value > high) {
-    throw EUsageError("--" + name + " must be a whole number from " + std::to_string(low) + " to " + std::to_string(high));
+    throw EUsageError("--" + name + " must be a whole number from " + std::to_string(low) + " to " +
+                      std::to_string(high));
   }
   return static_cast<int32_t>(value);
 }
 
 TParsedArguments ParseArguments(const Arguments& args, const std::vector<std::string>& valued,
-                               const std::vector<std::string>& flags) {
+                                const std::vector<std::string>& flags) {
   TParsedArguments parsed;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];

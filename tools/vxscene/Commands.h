@@ -39,6 +39,6 @@ struct TParsedArguments {
   int32_t Integer(const std::string& name, int32_t fallback, int32_t low, int32_t high) const;
 };
 TParsedArguments ParseArguments(const Arguments& args, const std::vector<std::string>& valued,
-                               const std::vector<std::string>& flags);
+                                const std::vector<std::string>& flags);
 
 }  // namespace lumora::tools

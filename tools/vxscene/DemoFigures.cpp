@@ -64,10 +64,23 @@ Sprite Raven(double phase) {
   const double hand = arm + 0.4 * std::sin(2 * kPi * phase);
   // The wing in its own plane: along the body (x) and out along the span (y, 0 at the body),
   // long and narrow, with the fingered primaries of a raven at its tip.
-  static constexpr std::array<Point, 17> kWing = {{{3, 0}, {4.5, 0.2}, {4, 0.45}, {0, 0.7}, {-5, 1}, {-7, 0.92},
-                                                   {-8.5, 0.97}, {-9.5, 0.86}, {-11.5, 0.89}, {-12, 0.79},
-                                                   {-13.5, 0.79}, {-13.5, 0.67}, {-12.5, 0.55}, {-12, 0.4},
-                                                   {-11.5, 0.2}, {-10, 0.08}, {-8, 0}}};
+  static constexpr std::array<Point, 17> kWing = {{{3, 0},
+                                                   {4.5, 0.2},
+                                                   {4, 0.45},
+                                                   {0, 0.7},
+                                                   {-5, 1},
+                                                   {-7, 0.92},
+                                                   {-8.5, 0.97},
+                                                   {-9.5, 0.86},
+                                                   {-11.5, 0.89},
+                                                   {-12, 0.79},
+                                                   {-13.5, 0.79},
+                                                   {-13.5, 0.67},
+                                                   {-12.5, 0.55},
+                                                   {-12, 0.4},
+                                                   {-11.5, 0.2},
+                                                   {-10, 0.08},
+                                                   {-8, 0}}};
   // Raised by `angle` and seen from kView below, a point s out along the wing shows s x
   // sin(angle - kView) above the shoulder on the near side and s x sin(angle + kView) on the far.
   auto wing = [&](double side) {
@@ -80,8 +93,10 @@ Sprite Raven(double phase) {
     return outline;
   };
   bird.Fill({wing(-1)}, Rgb{16, 14, 26});
-  bird.Fill({Ellipse({28, 41}, 8.5, 4.2, -0.1), Ellipse({33, 40}, 3.6, 3.6), Ellipse({37.5, 38.6}, 3.5, 3.3),
-             {{40, 37}, {46, 38.8}, {40.5, 40.6}},                           // the heavy beak
+  bird.Fill({Ellipse({28, 41}, 8.5, 4.2, -0.1),
+             Ellipse({33, 40}, 3.6, 3.6),
+             Ellipse({37.5, 38.6}, 3.5, 3.3),
+             {{40, 37}, {46, 38.8}, {40.5, 40.6}},                                // the heavy beak
              {{20.5, 39.4}, {12, 38.4}, {9.5, 41.6}, {12, 44.8}, {20.5, 43.4}}},  // the wedge of the tail
             Rgb{24, 20, 36});
   bird.Fill({wing(1)}, Rgb{30, 26, 44});
@@ -128,8 +143,8 @@ Sprite RowingBoat(double phase) {
   boat.Fill({Ellipse({head.x - 0.2, head.y - 1.7}, 2.7, 1.5), Ellipse({head.x - 0.8, head.y - 3.4}, 0.9, 0.9)},
             Rgb{184, 50, 60});
   // The hull: a dory with a raised bow and a narrow transom.
-  Outline hull{{9.5, 22.2}, {14, 24.4}, {24, 25.4}, {40, 25.8}, {56, 25.4}, {66, 24.7}, {71.5, 23.6},
-               {71.2, kWater - 0.6}, {60, kWater}, {18, kWater}, {13.5, 27.4}};
+  Outline hull{{9.5, 22.2},  {14, 24.4},           {24, 25.4},   {40, 25.8},   {56, 25.4},  {66, 24.7},
+               {71.5, 23.6}, {71.2, kWater - 0.6}, {60, kWater}, {18, kWater}, {13.5, 27.4}};
   boat.Fill({hull}, Rgb{48, 32, 44});
   boat.Fill({Capsule({15, kWater - 1.5}, {68, kWater - 1.3}, 0.8)}, Rgb{30, 22, 34}, 0.8);
   boat.Fill({Capsule({9.8, 22.4}, {14, 24.5}, 0.55), Capsule({14, 24.5}, {24, 25.5}, 0.55),
@@ -225,12 +240,19 @@ Sprite Cabin() {
   constexpr Point kWindow{63, 63.2};
   // The shadow falls toward the viewer, leaning away from the sun as the firs' shadows do.
   // It fades as it leaves the walls, the light being that of the sky as much as of the sun.
-  cabin.Fill({{kFarGable, kNear, kFarSide, {kFarSide.x + 7, kFarSide.y + 12}, {kNear.x + 8, kNear.y + 14},
-               {kFarGable.x + 8, kFarGable.y + 14}}},
-             [](int32_t, int32_t) { return Rgb{84, 88, 156}; },
-             [](int32_t x, int32_t y) {
-               return 0.45 * (1 - 0.75 * SmoothStep(CabinGround(x), CabinGround(x) + 15, y + 0.5));
-             });
+  cabin.Fill(
+      {{kFarGable,
+        kNear,
+        kFarSide,
+        {kFarSide.x + 7, kFarSide.y + 12},
+        {kNear.x + 8, kNear.y + 14},
+        {kFarGable.x + 8, kFarGable.y + 14}}},
+      [](int32_t, int32_t) {
+        return Rgb{84, 88, 156};
+      },
+      [](int32_t x, int32_t y) {
+        return 0.45 * (1 - 0.75 * SmoothStep(CabinGround(x), CabinGround(x) + 15, y + 0.5));
+      });
   for (int32_t y = 74; y < kCabinHeight; ++y) {
     for (int32_t x = 0; x < kCabinWidth; ++x) {
       cabin.Lay(x, y, {255, 178, 112}, 0.55 * Gauss(x - 64, 17) * Gauss(y - 82, 4.5));
@@ -239,7 +261,9 @@ Sprite Cabin() {
 
   // The gable end catches the sunset; the long wall is in shade, warmed around the window.
   cabin.Fill({{kFarGable, kNear, {kNear.x, kNear.y - 23.5}, kPeak, {kFarGable.x, kFarGable.y - 22}}},
-             [](int32_t x, int32_t y) { return Logs({156, 94, 84}, x + 0.5, y + 0.5); });
+             [](int32_t x, int32_t y) {
+               return Logs({156, 94, 84}, x + 0.5, y + 0.5);
+             });
   cabin.Fill({{kNear, kFarSide, {kFarSide.x, kFarSide.y - 22}, {kNear.x, kNear.y - 23.5}}}, [&](int32_t x, int32_t y) {
     const Rgb wood = Logs({80, 56, 72}, x + 0.5, y + 0.5);
     return Mix(wood, {214, 128, 76}, 0.6 * Gauss(std::hypot(x + 0.5 - kWindow.x, (y + 0.5 - kWindow.y) * 1.3), 12));
@@ -311,8 +335,9 @@ void PaintCabin(const TBitmap& background, TBitmap32& picture) {
         continue;
       }
       const TColor32 under = background.Pixels32(kCabinTop + y)[kCabinLeft + x];
-      const Rgb c = cabin.Over(x, y, {static_cast<double>(RedOf(under)), static_cast<double>(GreenOf(under)),
-                                      static_cast<double>(BlueOf(under))});
+      const Rgb c = cabin.Over(
+          x, y,
+          {static_cast<double>(RedOf(under)), static_cast<double>(GreenOf(under)), static_cast<double>(BlueOf(under))});
       const TColor32 pixel = Color32(Channel(c.r), Channel(c.g), Channel(c.b));
       picture.PixelAt(x, y) = pixel == kCabinKey ? Color32(255, 1, 255) : pixel;  // the key marks nothing else
     }

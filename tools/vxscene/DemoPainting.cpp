@@ -155,11 +155,11 @@ Rgb SkyAt(double x, double y) {
     Rgb colour;
   };
   static constexpr std::array<Stop, 6> kStops = {{{0, {16, 22, 60}},
-                                                   {150, {48, 50, 110}},
-                                                   {270, {138, 96, 148}},
-                                                   {360, {226, 146, 132}},
-                                                   {430, {250, 190, 140}},
-                                                   {kWaterLine, {255, 212, 166}}}};
+                                                  {150, {48, 50, 110}},
+                                                  {270, {138, 96, 148}},
+                                                  {360, {226, 146, 132}},
+                                                  {430, {250, 190, 140}},
+                                                  {kWaterLine, {255, 212, 166}}}};
   Rgb sky = kStops.back().colour;
   for (size_t i = 1; i < kStops.size(); ++i) {
     if (y < kStops[i].y) {
@@ -397,7 +397,9 @@ Rgb RiverWater(const std::vector<RiverSample>& course, const Noise& noise, int32
 // A low sun in front of the viewer throws shadows toward him, leaning away from the sun.
 Outline FirShadow(double x, double base, double height, double width) {
   const double length = height * 0.4, lean = length * (x - kSunX) / 900;
-  return {{x - width * 0.4, base}, {x + width * 0.4, base}, {x + lean + width * 0.1, base + length},
+  return {{x - width * 0.4, base},
+          {x + width * 0.4, base},
+          {x + lean + width * 0.1, base + length},
           {x + lean - width * 0.1, base + length}};
 }
 

@@ -167,37 +167,95 @@ DemoObjects MakeObjects(const TBitmap& background) {
   PaintCabin(background, cabin);
   // Always there, never mirrored; bottom-left is the key colour.
   list.Add("IMG", ".bmp", BmpBytes(cabin),
-           {{"PosLeft", kCabinLeft + kCabinWidth / 2}, {"PosTop", kCabinTop + kCabinHeight / 2}, {"Motion", 0},
-            {"ObjFacing", 2}, {"DirFlip", 0}, {"Opacity", 10}, {"DisplaySec", 0}, {"DisplayDurationType", 0},
-            {"Transparent", 1}, {"TransparentType", 1}, {"TransparentColor", 0}});
+           {{"PosLeft", kCabinLeft + kCabinWidth / 2},
+            {"PosTop", kCabinTop + kCabinHeight / 2},
+            {"Motion", 0},
+            {"ObjFacing", 2},
+            {"DirFlip", 0},
+            {"Opacity", 10},
+            {"DisplaySec", 0},
+            {"DisplayDurationType", 0},
+            {"Transparent", 1},
+            {"TransparentType", 1},
+            {"TransparentColor", 0}});
   // Rows left across the far lake at 20 pixels a second, through the sun's path, out of the
   // picture and back from the right shore. Its waterline lies at y = 552.
   const Rgb water{206, 156, 142};
   list.Add("GIF", ".gif", GifOf(8, water, 14, RowingBoat),
-           {{"Motion", 5}, {"MotionSpeed", 2}, {"MotionAreaType", 1}, {"MoveAreaRectleft", 0}, {"MoveAreaRecttop", 536},
-            {"MoveAreaRectright", 872}, {"MoveAreaRectbottom", 552}, {"RestrictArea", 0}, {"PosLeftType", 0},
-            {"PosLeft", 700}, {"PosTopType", 0}, {"PosTop", 543}, {"InitialDir", 1}, {"ObjFacing", 0},
-            {"DirFlip", 0}, {"Opacity", 10}, {"DisplaySec", 0}, {"DisplayDurationType", 0}, {"AnimSpeed", 10},
-            {"Transparent", 1}, {"TransparentType", 0}, {"RefreshFrame", 0}});
+           {{"Motion", 5},
+            {"MotionSpeed", 2},
+            {"MotionAreaType", 1},
+            {"MoveAreaRectleft", 0},
+            {"MoveAreaRecttop", 536},
+            {"MoveAreaRectright", 872},
+            {"MoveAreaRectbottom", 552},
+            {"RestrictArea", 0},
+            {"PosLeftType", 0},
+            {"PosLeft", 700},
+            {"PosTopType", 0},
+            {"PosTop", 543},
+            {"InitialDir", 1},
+            {"ObjFacing", 0},
+            {"DirFlip", 0},
+            {"Opacity", 10},
+            {"DisplaySec", 0},
+            {"DisplayDurationType", 0},
+            {"AnimSpeed", 10},
+            {"Transparent", 1},
+            {"TransparentType", 0},
+            {"RefreshFrame", 0}});
   // Circles over the lake and the mountains, one turn in 45 s, from the bottom of its ellipse;
   // each showing is one turn, so the next one starts where this one ends.
   const Rgb dusk{176, 140, 170};
   std::mt19937 glitter(41);
   list.Add("GIF", ".gif", GifOf(8, dusk, 10, [&](double phase) { return SnowSpirit(phase, dusk, glitter); }),
-           {{"Motion", 7}, {"MotionSpeed", 4}, {"MotionAreaType", 1}, {"MoveAreaRectleft", 170},
-            {"MoveAreaRecttop", 300}, {"MoveAreaRectright", 890}, {"MoveAreaRectbottom", 650}, {"RestrictArea", 1},
-            {"ObjFacing", 2}, {"DirFlip", 0}, {"Opacity", 10}, {"DisplaySec", 0}, {"DisplayDurationType", 1},
-            {"DisplayDurationSec", 45}, {"Redisplay", 1}, {"ResetPos", 1}, {"AnimSpeed", 10}, {"Transparent", 1},
-            {"TransparentType", 0}, {"RefreshFrame", 0}});
+           {{"Motion", 7},
+            {"MotionSpeed", 4},
+            {"MotionAreaType", 1},
+            {"MoveAreaRectleft", 170},
+            {"MoveAreaRecttop", 300},
+            {"MoveAreaRectright", 890},
+            {"MoveAreaRectbottom", 650},
+            {"RestrictArea", 1},
+            {"ObjFacing", 2},
+            {"DirFlip", 0},
+            {"Opacity", 10},
+            {"DisplaySec", 0},
+            {"DisplayDurationType", 1},
+            {"DisplayDurationSec", 45},
+            {"Redisplay", 1},
+            {"ResetPos", 1},
+            {"AnimSpeed", 10},
+            {"Transparent", 1},
+            {"TransparentType", 0},
+            {"RefreshFrame", 0}});
   // Comes in from the left after 6 s, roams the sky for 34 s, leaves and comes back. Drawn facing
   // right, it turns to face the way it flies.
   const Rgb sky{72, 60, 112};
   list.Add("GIF", ".gif", GifOf(6, sky, 8, Raven),
-           {{"Motion", 1}, {"MotionSpeed", 8}, {"MotionAreaType", 1}, {"MoveAreaRectleft", 0}, {"MoveAreaRecttop", 50},
-            {"MoveAreaRectright", kWidth}, {"MoveAreaRectbottom", 290}, {"RestrictArea", 0}, {"PosLeftType", 1},
-            {"PosTopType", 4}, {"InitialDir", 2}, {"ObjFacing", 1}, {"DirFlip", 1}, {"Opacity", 10},
-            {"DisplaySec", 6}, {"DisplayDurationType", 1}, {"DisplayDurationSec", 34}, {"Redisplay", 1},
-            {"ResetPos", 1}, {"AnimSpeed", 10}, {"Transparent", 1}, {"TransparentType", 0}, {"RefreshFrame", 0}});
+           {{"Motion", 1},
+            {"MotionSpeed", 8},
+            {"MotionAreaType", 1},
+            {"MoveAreaRectleft", 0},
+            {"MoveAreaRecttop", 50},
+            {"MoveAreaRectright", kWidth},
+            {"MoveAreaRectbottom", 290},
+            {"RestrictArea", 0},
+            {"PosLeftType", 1},
+            {"PosTopType", 4},
+            {"InitialDir", 2},
+            {"ObjFacing", 1},
+            {"DirFlip", 1},
+            {"Opacity", 10},
+            {"DisplaySec", 6},
+            {"DisplayDurationType", 1},
+            {"DisplayDurationSec", 34},
+            {"Redisplay", 1},
+            {"ResetPos", 1},
+            {"AnimSpeed", 10},
+            {"Transparent", 1},
+            {"TransparentType", 0},
+            {"RefreshFrame", 0}});
   return list.Take();
 }
 

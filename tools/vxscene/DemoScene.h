@@ -113,7 +113,8 @@ class Sprite {
     Fill(shapes, colour, [](int32_t, int32_t) { return 1.0; });
   }
   void Fill(const std::vector<Outline>& shapes, Rgb colour, double opacity = 1) {
-    Fill(shapes, [colour](int32_t, int32_t) { return colour; }, [opacity](int32_t, int32_t) { return opacity; });
+    Fill(
+        shapes, [colour](int32_t, int32_t) { return colour; }, [opacity](int32_t, int32_t) { return opacity; });
   }
 
   double Alpha(int32_t x, int32_t y) const { return alpha_[Index(x, y)]; }

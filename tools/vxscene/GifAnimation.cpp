@@ -15,12 +15,14 @@
 namespace lumora::tools {
 
 TGifAnimation::TGifAnimation(int32_t width, int32_t frameMs)
-    : width_(width), delay_(static_cast<uint16_t>(std::clamp(static_cast<int32_t>(std::lround(frameMs / 10.0)), 2, 65535))) {}
+    : width_(width),
+      delay_(static_cast<uint16_t>(std::clamp(static_cast<int32_t>(std::lround(frameMs / 10.0)), 2, 65535))) {}
 
 void TGifAnimation::Add(const TBitmap32& frame) {
   if (frame.Empty()) return;
   const int32_t width = std::min(width_, frame.Width());
-  const auto height = std::max<int32_t>(1, static_cast<int32_t>(std::lround(static_cast<double>(frame.Height()) * width / frame.Width())));
+  const auto height = std::max<int32_t>(
+      1, static_cast<int32_t>(std::lround(static_cast<double>(frame.Height()) * width / frame.Width())));
   TBitmap32 scaled;
   scaled.SetSize(width, height);
   TBitmap32 source;
@@ -47,7 +49,9 @@ void TGifAnimation::Add(const TBitmap32& frame) {
                         blue.data(), out.Indices.data(), table.data()) != GIF_OK) {
     throw std::runtime_error("cannot reduce a frame to 256 colours");
   }
-  for (int i = 0; i < colours; ++i) out.LocalColors.push_back({table[static_cast<size_t>(i)].Red, table[static_cast<size_t>(i)].Green, table[static_cast<size_t>(i)].Blue});
+  for (int i = 0; i < colours; ++i)
+    out.LocalColors.push_back(
+        {table[static_cast<size_t>(i)].Red, table[static_cast<size_t>(i)].Green, table[static_cast<size_t>(i)].Blue});
   out.HasControl = true;
   out.Control.Disposal = 1;
   out.Control.Delay = delay_;
@@ -60,8 +64,6 @@ void TGifAnimation::Add(const TBitmap32& frame) {
   gif_.Frames.push_back(std::move(out));
 }
 
-void TGifAnimation::Write(const std::string& fileName) const {
-  WriteFileBytes(fileName, EncodeGif(gif_));
-}
+void TGifAnimation::Write(const std::string& fileName) const { WriteFileBytes(fileName, EncodeGif(gif_)); }
 
 }  // namespace lumora::tools

@@ -27,7 +27,7 @@ constexpr int kMaxPaintings = 500;
 
 int RunGifFrames(const Arguments& args) {
   const TParsedArguments parsed = ParseArguments(args, {"out", "anim-speed", "transparent-type", "transparent-color"},
-                                                {"no-transparent", "refresh-frame"});
+                                                 {"no-transparent", "refresh-frame"});
   if (parsed.positional.size() != 1 || !parsed.Has("out")) throw EUsageError("gif-frames needs FILE.gif and --out DIR");
   const std::string& file = parsed.positional[0];
 
@@ -36,8 +36,7 @@ int RunGifFrames(const Arguments& args) {
   object.AnimSpeed = parsed.Integer("anim-speed", 10, 0, 1000);
   object.Transparent = !parsed.Has("no-transparent");
   object.TransparentType = static_cast<uint8_t>(parsed.Integer("transparent-type", 0, 0, 255));
-  object.TransparentColor =
-      parsed.Integer("transparent-color", 0, INT32_MIN, INT32_MAX);
+  object.TransparentColor = parsed.Integer("transparent-color", 0, INT32_MIN, INT32_MAX);
   object.RefreshFrame = parsed.Has("refresh-frame");
 
   if (!platform::FileExists(file)) throw std::runtime_error("cannot open " + file);
@@ -53,7 +52,8 @@ int RunGifFrames(const Arguments& args) {
     char name[32];
     std::snprintf(name, sizeof name, "paint_%04d.png", static_cast<int>(listed.size()) + 1);
     WritePng((out / name).string(), picture);
-    listed.push_back(json::Object({{"file", json::String(name)}, {"frame", json::Number(frame)}, {"time", json::Number(timeMs)}}));
+    listed.push_back(
+        json::Object({{"file", json::String(name)}, {"frame", json::Number(frame)}, {"time", json::Number(timeMs)}}));
   };
   if (object.Gif->Image.Frames.size() == 1) record(0, 0);
   if (TGifPlayer* player = object.Player()) {
@@ -68,12 +68,12 @@ int RunGifFrames(const Arguments& args) {
 
   const int32_t speed = TGifObject::PlaybackSpeed(object.AnimSpeed);
   WriteFileBytes((out / "paintings.json").string(), json::Object({{"width", json::Number(picture.Width())},
-                                                  {"height", json::Number(picture.Height())},
-                                                  {"speed", json::Number(speed)},
-                                                  {"paintings", json::Array(listed)}}) +
-                                        "\n");
-  std::printf("wrote %d paintings of %d x %d into %s\n", static_cast<int>(listed.size()), picture.Width(), picture.Height(),
-              out.string().c_str());
+                                                                  {"height", json::Number(picture.Height())},
+                                                                  {"speed", json::Number(speed)},
+                                                                  {"paintings", json::Array(listed)}}) +
+                                                        "\n");
+  std::printf("wrote %d paintings of %d x %d into %s\n", static_cast<int>(listed.size()), picture.Width(),
+              picture.Height(), out.string().c_str());
   return 0;
 }
 

@@ -5,16 +5,16 @@
 
 #include "Commands.h"
 #include "Json.h"
+#include "base/uErrors.h"
+#include "base/uIniText.h"
 #include "base/uTicks.h"
 #include "objects/uImageObjects.h"
-#include "base/uErrors.h"
 #include "platform/Platform.h"
 #include "platform/uScratchFolder.h"
+#include "platform/uTextFile.h"
 #include "project/uFileIO.h"
-#include "base/uIniText.h"
 #include "project/uProjectExtractor.h"
 #include "project/uSceneFolder.h"
-#include "platform/uTextFile.h"
 #include "project/uVXProject.h"
 
 namespace lumora::tools {
@@ -132,7 +132,8 @@ std::string ProjectJson(const TProject& project) {
       {"description", String(project.Description)},
       {"width", Number(project.Width)},
       {"height", Number(project.Height)},
-      {"thumbnail", Object({{"width", Number(project.Thumbnail.Width())}, {"height", Number(project.Thumbnail.Height())}})},
+      {"thumbnail",
+       Object({{"width", Number(project.Thumbnail.Width())}, {"height", Number(project.Thumbnail.Height())}})},
       {"waves", Array(waves)},
       {"weather", Object({{"Kind", Number(weather.Kind())},
                           {"Count", Number(weather.Count())},
@@ -168,17 +169,20 @@ void PrintSummary(const std::string& file, const TPackageInfo* package, bool loa
   }
   if (!loaded) std::printf("  the project could not be loaded; what it holds after the failed load:\n");
   std::printf("  title: %s\n", json::Utf8FromWindows1252(project.Title).c_str());
-  if (!project.Description.empty()) std::printf("  description: %s\n", json::Utf8FromWindows1252(project.Description).c_str());
+  if (!project.Description.empty())
+    std::printf("  description: %s\n", json::Utf8FromWindows1252(project.Description).c_str());
   std::printf("  background %d x %d, thumbnail %d x %d\n", project.Width, project.Height, project.Thumbnail.Width(),
               project.Thumbnail.Height());
   const auto counts = RegionPixelCounts(project.RegionMask);
   for (int k = 1; k <= 6; ++k) {
     if (counts[static_cast<size_t>(k)] == 0) continue;
     const TWaveParam& w = project.WaveParams[static_cast<size_t>(k - 1)];
-    std::printf("  water region %d: %lld pixels, amplitude %d, frequency %d, speed %d, direction %d, period %d, jitter %d%s%s%s%s\n",
-                k, static_cast<long long>(counts[static_cast<size_t>(k)]), w.Amplitude(), w.Frequency(), w.Speed(),
-                w.Direction(), w.Period(), w.Jitter(), w.Ripple() ? ", ripple" : "", w.Perspective() ? ", perspective" : "",
-                w.ShiftColumns() ? ", shifted columns" : "", w.Reflection() ? ", reflection" : "");
+    std::printf(
+        "  water region %d: %lld pixels, amplitude %d, frequency %d, speed %d, direction %d, period %d, jitter "
+        "%d%s%s%s%s\n",
+        k, static_cast<long long>(counts[static_cast<size_t>(k)]), w.Amplitude(), w.Frequency(), w.Speed(),
+        w.Direction(), w.Period(), w.Jitter(), w.Ripple() ? ", ripple" : "", w.Perspective() ? ", perspective" : "",
+        w.ShiftColumns() ? ", shifted columns" : "", w.Reflection() ? ", reflection" : "");
   }
   const char* kinds[] = {"none", "snow", "rain"};
   const int32_t kind = project.Weather.Kind();
@@ -228,7 +232,8 @@ int RunInfo(const Arguments& args) {
     package.Header = TSceneHeader::Read(header, package.Entries);
     loaded = project.Load(scratch.File("project"));
   } else {
-    if (!StartsWithProjectMagic(file)) throw std::runtime_error(file + " is neither a scene package nor a project file");
+    if (!StartsWithProjectMagic(file))
+      throw std::runtime_error(file + " is neither a scene package nor a project file");
     loaded = project.Load(file);
   }
 

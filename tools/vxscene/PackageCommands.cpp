@@ -7,12 +7,12 @@
 #include "Commands.h"
 #include "PackageWriter.h"
 #include "base/uByteOrder.h"
+#include "base/uIniText.h"
 #include "base/uPathText.h"
 #include "platform/Platform.h"
-#include "base/uIniText.h"
+#include "platform/uTextFile.h"
 #include "project/uProjectExtractor.h"
 #include "project/uSceneFolder.h"
-#include "platform/uTextFile.h"
 
 namespace lumora::tools {
 namespace {
@@ -48,7 +48,8 @@ int RunPack(const Arguments& args) {
   if (!headerText) throw std::runtime_error("cannot read " + headerPath);
   TIniText header(*headerText);
   const int32_t count = header.ReadInteger("Header", "ResCount", 0);
-  if (count < 2) throw std::runtime_error(headerPath + ": ResCount must list the header and the project file (2 or more)");
+  if (count < 2)
+    throw std::runtime_error(headerPath + ": ResCount must list the header and the project file (2 or more)");
 
   std::vector<std::string> entries;
   for (int32_t i = 0; i < count; ++i) {

@@ -27,7 +27,9 @@ class Output {
   } catch (const EInOutError&) {
     throw std::runtime_error("cannot create " + path);
   }
-  void Put(const char* bytes, int64_t count) { Guarded([&] { file_.Write(bytes, count); }); }
+  void Put(const char* bytes, int64_t count) {
+    Guarded([&] { file_.Write(bytes, count); });
+  }
   void Put(const std::string& bytes) { Put(bytes.data(), static_cast<int64_t>(bytes.size())); }
   // Copies the whole of `source` and returns its size.
   int64_t CopyFrom(platform::TFile& source, char* buffer, int64_t bufferSize) {
@@ -35,7 +37,9 @@ class Output {
     for (int64_t n; (n = source.Read(buffer, bufferSize)) > 0; total += n) Put(buffer, n);
     return total;
   }
-  void Commit() { Guarded([&] { file_.Commit(); }); }
+  void Commit() {
+    Guarded([&] { file_.Commit(); });
+  }
 
  private:
   template <class F>

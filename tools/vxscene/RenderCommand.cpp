@@ -48,9 +48,9 @@ platform::TTimeOfDay TimeOption(const std::string& text) {
 }  // namespace
 
 int RunRender(const Arguments& args) {
-  TParsedArguments parsed =
-      ParseArguments(args, {"out", "frames", "frame-ms", "seed", "time", "size", "speed", "clock-pos", "gif", "gif-width"},
-                     {"stretch", "proportional", "clock", "no-weather"});
+  TParsedArguments parsed = ParseArguments(
+      args, {"out", "frames", "frame-ms", "seed", "time", "size", "speed", "clock-pos", "gif", "gif-width"},
+      {"stretch", "proportional", "clock", "no-weather"});
   if (parsed.positional.size() != 1 || !parsed.Has("out")) throw EUsageError("render needs FILE and --out DIR");
   const std::string& file = parsed.positional[0];
   const int32_t frames = parsed.Integer("frames", 1, 1, 100000);
@@ -76,8 +76,8 @@ int RunRender(const Arguments& args) {
   }
   // The clock starts at --time and runs with the simulated clock.
   runner.Engine().Clock().TimeSource = [&ticks, startTime] {
-    const int64_t seconds = startTime.Hour * 3600 + startTime.Minute * 60 + startTime.Second +
-                            TicksBetween(kStartTick, ticks.Now()) / 1000;
+    const int64_t seconds =
+        startTime.Hour * 3600 + startTime.Minute * 60 + startTime.Second + TicksBetween(kStartTick, ticks.Now()) / 1000;
     return platform::TTimeOfDay{static_cast<int>(seconds / 3600 % 24), static_cast<int>(seconds / 60 % 60),
                                 static_cast<int>(seconds % 60)};
   };
@@ -87,7 +87,8 @@ int RunRender(const Arguments& args) {
   const std::filesystem::path out = parsed.Value("out");
   std::filesystem::create_directories(out);
   std::unique_ptr<TGifAnimation> gif;
-  if (parsed.Has("gif")) gif = std::make_unique<TGifAnimation>(parsed.Integer("gif-width", 480, 16, kMaxPictureSide), frameMs);
+  if (parsed.Has("gif"))
+    gif = std::make_unique<TGifAnimation>(parsed.Integer("gif-width", 480, 16, kMaxPictureSide), frameMs);
   std::vector<std::string> listed;
   for (int32_t i = 1; i <= frames; ++i) {
     runner.StepSimulated(ticks, static_cast<uint32_t>(frameMs));

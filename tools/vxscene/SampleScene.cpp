@@ -13,8 +13,6 @@
 namespace lumora::tools {
 namespace {
 
-
-
 // A quarter second of a soft 440 Hz tone, 8-bit mono PCM at 11025 Hz.
 std::string ChimeWav() {
   constexpr uint32_t kRate = 11025;
@@ -23,9 +21,9 @@ std::string ChimeWav() {
     double fade = 1.0 - static_cast<double>(i) / (kRate / 4);
     samples += static_cast<char>(128 + static_cast<int>(60 * fade * std::sin(2 * 3.14159265358979 * 440 * i / kRate)));
   }
-  return "RIFF" + LeBytes(36 + static_cast<uint32_t>(samples.size()), 4) + "WAVEfmt " + LeBytes(16, 4) + LeBytes(1, 2) + LeBytes(1, 2) +
-         LeBytes(kRate, 4) + LeBytes(kRate, 4) + LeBytes(1, 2) + LeBytes(8, 2) + "data" + LeBytes(static_cast<uint32_t>(samples.size()), 4) +
-         samples;
+  return "RIFF" + LeBytes(36 + static_cast<uint32_t>(samples.size()), 4) + "WAVEfmt " + LeBytes(16, 4) + LeBytes(1, 2) +
+         LeBytes(1, 2) + LeBytes(kRate, 4) + LeBytes(kRate, 4) + LeBytes(1, 2) + LeBytes(8, 2) + "data" +
+         LeBytes(static_cast<uint32_t>(samples.size()), 4) + samples;
 }
 
 // A dusk sky over a lake: the lower third is water region 1.
@@ -39,8 +37,10 @@ std::string SampleProject() {
   for (int32_t y = 0; y < kHeight; ++y) {
     for (int32_t x = 0; x < kWidth; ++x) {
       const double t = static_cast<double>(y) / kShore;
-      TColor32 sky = Color32(static_cast<uint8_t>(40 + 180 * t), static_cast<uint8_t>(60 + 90 * t), static_cast<uint8_t>(140 - 40 * t));
-      TColor32 water = Color32(30, static_cast<uint8_t>(70 + (y - kShore) / 2), static_cast<uint8_t>(120 + (y - kShore)));
+      TColor32 sky = Color32(static_cast<uint8_t>(40 + 180 * t), static_cast<uint8_t>(60 + 90 * t),
+                             static_cast<uint8_t>(140 - 40 * t));
+      TColor32 water =
+          Color32(30, static_cast<uint8_t>(70 + (y - kShore) / 2), static_cast<uint8_t>(120 + (y - kShore)));
       picture.PixelAt(x, y) = y < kShore ? sky : water;
       if (y >= kShore) regions[static_cast<size_t>(y * kWidth + x)] = 1;
     }

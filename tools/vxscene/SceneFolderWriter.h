@@ -10,7 +10,7 @@ namespace lumora::tools {
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 
 struct TSceneFile {
-  std::string name;   // a bare file name
+  std::string name;  // a bare file name
   std::string bytes;
 };
 

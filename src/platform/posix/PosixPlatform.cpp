@@ -37,7 +37,7 @@ std::string EnvOr(const char* name, const std::string& fallback) {
 }
 
 bool IsPrivateFolder(const std::string& path) {
-  struct stat info{};
+  struct stat info {};
   return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid() &&
          (info.st_mode & 077) == 0;
 }
@@ -76,12 +76,12 @@ std::string SettingsFilePath(const std::string& programPath) {
 std::string RegisteredProgramFilesDir() { return EnvOr("XDG_DATA_HOME", EnvOr("HOME", ".") + "/.local/share") + "/"; }
 
 bool FileExists(const std::string& path) {
-  struct stat info{};
+  struct stat info {};
   return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
 bool DirectoryExists(const std::string& path) {
-  struct stat info{};
+  struct stat info {};
   return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
@@ -106,7 +106,7 @@ TFile& TFile::operator=(TFile&& other) noexcept {
 TFile TFile::OpenRead(const std::string& path) {
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd >= 0) {
-    struct stat info{};
+    struct stat info {};
     if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
       close(fd);
       fd = -1;
@@ -151,7 +151,7 @@ bool TFile::Seek(int64_t offset) {
 }
 
 int64_t TFile::Size() {
-  struct stat info{};
+  struct stat info {};
   return IsOpen() && fstat(static_cast<int>(handle_), &info) == 0 ? static_cast<int64_t>(info.st_size) : -1;
 }
 
@@ -165,10 +165,9 @@ void TFile::Close() {
 // Windows' classic default system colours, numbers 0 to 30, as $00BBGGRR.
 uint32_t GetSysColor(int index) {
   static constexpr uint32_t kDefaults[] = {
-      0xC8D0D4, 0xA56E3A, 0x6A240A, 0x808080, 0xC8D0D4, 0xFFFFFF, 0x000000, 0x000000,
-      0x000000, 0xFFFFFF, 0xC8D0D4, 0xC8D0D4, 0x808080, 0x6A240A, 0xFFFFFF, 0xC8D0D4,
-      0x808080, 0x808080, 0x000000, 0xC8D0D4, 0xFFFFFF, 0x404040, 0xC8D0D4, 0x000000,
-      0xE1FFFF, 0xB5B5B5, 0x800000, 0xF0CAA6, 0xC0C0C0, 0xC56A31, 0xC8D0D4};
+      0xC8D0D4, 0xA56E3A, 0x6A240A, 0x808080, 0xC8D0D4, 0xFFFFFF, 0x000000, 0x000000, 0x000000, 0xFFFFFF, 0xC8D0D4,
+      0xC8D0D4, 0x808080, 0x6A240A, 0xFFFFFF, 0xC8D0D4, 0x808080, 0x808080, 0x000000, 0xC8D0D4, 0xFFFFFF, 0x404040,
+      0xC8D0D4, 0x000000, 0xE1FFFF, 0xB5B5B5, 0x800000, 0xF0CAA6, 0xC0C0C0, 0xC56A31, 0xC8D0D4};
   return index >= 0 && index < static_cast<int>(std::size(kDefaults)) ? kDefaults[index] : 0;
 }
 

@@ -42,7 +42,8 @@ std::string RegisteredProgramFilesDir() {
     char value[MAX_PATH + 1] = {};
     DWORD size = MAX_PATH;
     DWORD type = 0;
-    if (::RegQueryValueExA(key, "ProgramFilesDir", nullptr, &type, reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS &&
+    if (::RegQueryValueExA(key, "ProgramFilesDir", nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
+            ERROR_SUCCESS &&
         (type == REG_SZ || type == REG_EXPAND_SZ)) {
       folder.assign(value, strnlen(value, sizeof value));
     }
@@ -90,12 +91,12 @@ TFile& TFile::operator=(TFile&& other) noexcept {
 
 TFile TFile::OpenRead(const std::string& path) {
   return TFile(FromHandle(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr)));
+                                        FILE_ATTRIBUTE_NORMAL, nullptr)));
 }
 
 TFile TFile::Create(const std::string& path) {
-  return TFile(FromHandle(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr)));
+  return TFile(FromHandle(
+      ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
 }
 
 int64_t TFile::Read(void* buffer, int64_t count) {
@@ -182,8 +183,8 @@ void ChangeScreenSaverPassword(int32_t parent) {
   using PwdChangePasswordFn = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, LPVOID);
   HMODULE library = ::LoadLibraryA((SystemFolder() + "MPR.DLL").c_str());
   if (library == nullptr) return;
-  auto change = reinterpret_cast<PwdChangePasswordFn>(
-      reinterpret_cast<void*>(::GetProcAddress(library, "PwdChangePasswordA")));
+  auto change =
+      reinterpret_cast<PwdChangePasswordFn>(reinterpret_cast<void*>(::GetProcAddress(library, "PwdChangePasswordA")));
   if (change != nullptr) change("SCRSAVE", reinterpret_cast<HWND>(static_cast<intptr_t>(parent)), 0, nullptr);
   ::FreeLibrary(library);
 }
