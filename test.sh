@@ -24,7 +24,7 @@ echo "== Windows build, unit tests under Wine"
 if [[ -x scripts/mingw-deps.sh ]]; then scripts/mingw-deps.sh; fi
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw
-for program in build/mingw/tests/lumora_tests.exe build/mingw/tools/vxscene/vxscene.exe; do
+for program in build/mingw/tests/lumora_tests.exe build/mingw/tests/lumora_sound_probe.exe build/mingw/tools/vxscene/vxscene.exe; do
   if build/default/tools/vxscene/vxscene list "$program" >/dev/null 2>&1; then
     echo "FAIL: $program holds a package marker"; exit 1
   fi
@@ -51,6 +51,9 @@ if [[ $status -eq 0 ]]; then
       echo "FAIL: $(basename "$frame") differs between the Linux and the Windows build"; status=1
     fi
   done
+fi
+if [[ $status -eq 0 ]]; then
+  tests/sound/capture_wine.sh build/mingw/tests/lumora_sound_probe.exe || status=$?
 fi
 echo "wine: ${passed:-0} passed, ${failed:-0} failed"
 exit $status

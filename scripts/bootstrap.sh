@@ -10,7 +10,8 @@ packages=(
   libjpeg-dev libgif-dev libstb-dev                    # picture codecs
   g++-mingw-w64-x86-64-posix nasm wine                 # Windows cross build, run under Wine
   dpkg-dev                                             # apt-get source, for scripts/mingw-deps.sh
-  xvfb                                                 # a display for window tests
+  libsdl2-dev libsdl2-mixer-dev libx11-dev            # the Linux player: window, sound, music
+  xvfb xdotool x11-utils imagemagick                   # a display for window tests, screenshots
   python3                                              # checks of the tools' JSON output
 )
 

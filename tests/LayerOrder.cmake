@@ -2,7 +2,9 @@ cmake_minimum_required(VERSION 3.25)
 # Fails when a file under SOURCE includes a header of a layer above its own. The order is the
 # one of src/CMakeLists.txt; a folder that is not listed fails too, so a new layer is placed
 # here on purpose. objects and weather stand side by side: neither may include the other.
-set(layers base platform surface objects|weather project render sound forms app)
+# The hosts live in platform/ beside the system services but stand on top of everything: all of
+# platform/sdl and platform/gtk, and platform/win32 but for its services (Win32Platform.cpp).
+set(layers base platform surface objects|weather project render sound forms app hosts)
 
 function(layer_rank folder out)
   set(rank 0)
@@ -25,6 +27,9 @@ endif()
 set(faults "")
 foreach(source IN LISTS sources)
   string(REGEX MATCH "^[^/]+" folder "${source}")
+  if(source MATCHES "^platform/(sdl|gtk)/" OR (source MATCHES "^platform/win32/" AND NOT source MATCHES "/Win32Platform\\.cpp$"))
+    set(folder hosts)
+  endif()
   layer_rank(${folder} own)
   if(own LESS 0)
     string(APPEND faults "\n  ${source}: the folder ${folder} is no layer")
@@ -33,6 +38,10 @@ foreach(source IN LISTS sources)
   file(STRINGS ${SOURCE}/${source} includes REGEX "^#include \"[^/\"]+/")
   foreach(line IN LISTS includes)
     string(REGEX REPLACE "^#include \"([^/\"]+)/.*" "\\1" target "${line}")
+    string(REGEX REPLACE "^#include \"([^\"]+)\".*" "\\1" header "${line}")
+    if(header MATCHES "^platform/(sdl|gtk|win32)/")
+      set(target hosts)
+    endif()
     layer_rank(${target} rank)
     if(rank LESS 0 OR rank GREATER own OR (rank EQUAL own AND NOT target STREQUAL folder))
       string(APPEND faults "\n  ${source}: ${line}")
