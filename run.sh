@@ -17,7 +17,8 @@ mkdir -p "$out"
 "$vxscene" pack --stub "$vxscene" --out "$out/Demo.scr" "$out/scene"
 "$vxscene" list "$out/Demo.scr"
 "$vxscene" render "$out/Demo.scr" --out "$out/frames" --frames 90 --clock --time 18:42:05 \
-  --gif "$out/preview.gif" --gif-width 640
+  --gif "$out/preview.gif" --gif-width 640 --sound-log "$out/sounds.json"
 echo
 echo "The demo saver is $out/Demo.scr."
-echo "Its frames are in $out/frames/ (frame_0001.png .. frame_0090.png) and the preview is $out/preview.gif."
+echo "Its frames are in $out/frames/ (frame_0001.png .. frame_0090.png) and the preview is $out/preview.gif;"
+echo "the sounds it starts in those three seconds are listed in $out/sounds.json."

@@ -46,6 +46,14 @@ if [[ $status -eq 0 ]]; then
   build/default/tools/vxscene/vxscene render "$scratch/demo.scr" --out "$scratch/linux" --frames 12 --clock >/dev/null
   scripts/wine-run.sh build/mingw/tools/vxscene/vxscene.exe render "$scratch/demo.scr" --out "$scratch/windows" \
     --frames 12 --clock >/dev/null 2>&1 || status=$?
+  # And the same sound schedule: a minute of the demo's sounds, frames kept small.
+  build/default/tools/vxscene/vxscene render "$scratch/demo.scr" --out "$scratch/linux-sound" --frames 600 \
+    --frame-ms 100 --size 160x100 --stretch --sound-log "$scratch/linux-sound.json" >/dev/null
+  scripts/wine-run.sh build/mingw/tools/vxscene/vxscene.exe render "$scratch/demo.scr" --out "$scratch/windows-sound" \
+    --frames 600 --frame-ms 100 --size 160x100 --stretch --sound-log "$scratch/windows-sound.json" >/dev/null 2>&1 || status=$?
+  if ! cmp -s "$scratch/linux-sound.json" "$scratch/windows-sound.json"; then
+    echo "FAIL: the demo's sound log differs between the Linux and the Windows build"; status=1
+  fi
   for frame in "$scratch"/linux/frame_*.png; do
     if ! cmp -s "$frame" "$scratch/windows/$(basename "$frame")"; then
       echo "FAIL: $(basename "$frame") differs between the Linux and the Windows build"; status=1

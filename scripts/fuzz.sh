@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz preset and runs one libFuzzer target for a while, with a seed corpus made by
 # the project's own tools.
-#   scripts/fuzz.sh TARGET [SECONDS]     TARGET: package | ini | project | gif | jpeg | bmp
+#   scripts/fuzz.sh TARGET [SECONDS]     TARGET: package | ini | project | gif | jpeg | bmp | wav
 set -euo pipefail
 cd "$(dirname "$0")/.."
 target=$1
@@ -25,6 +25,12 @@ case $target in
     "$vxscene" sample --out "$seeds/scene" >/dev/null
     cp "$seeds/scene/VXTemp.vxp" "$corpus/seed-sample.vxp"
     head -c 2000 "$corpus/seed-sample.vxp" >"$corpus/seed-cut.vxp"
+    rm -rf "$seeds" ;;
+  wav)
+    seeds=$(mktemp -d)
+    "$vxscene" sample --out "$seeds/scene" >/dev/null
+    cp "$seeds/scene/sound0.wav" "$corpus/seed-chime.wav"
+    head -c 300 "$corpus/seed-chime.wav" >"$corpus/seed-cut.wav"
     rm -rf "$seeds" ;;
   gif|jpeg|bmp)
     cmake --build --preset fuzz --target codec_seeds >/dev/null

@@ -17,7 +17,9 @@
 #include "base/uPathText.h"
 #include "objects/uImageObjects.h"
 #include "project/uFileIO.h"
+#include "project/uSceneFolder.h"
 #include "project/uVXProject.h"
+#include "sound/uWaveFile.h"
 #include "support/PngReader.h"
 #include "support/TempDir.h"
 #include "surface/uBitmap32.h"
@@ -199,19 +201,33 @@ TEST_F(DemoSceneTest, ReflectingRegionStartsOnOneStraightWaterLine) {
 
 // Packing takes the files the header names: every picture an object shows must be among them,
 // under the name that gives the object's number.
-TEST_F(DemoSceneTest, HeaderListsAndShipsEveryObjectPicture) {
+// Pictures, sounds and the music are listed in package order under the names the saver gives
+// them, shipped, and readable; every sound is one both systems play.
+TEST_F(DemoSceneTest, HeaderListsAndShipsEveryPictureSoundAndTheMusic) {
   const TIniText header(ReadAll(SceneFile("VXHeader.dat")));
   const auto pictures = Pictures();
   ASSERT_FALSE(pictures.empty());
-  ASSERT_EQ(header.ReadInteger("Header", "ResCount", 0), 2 + static_cast<int>(pictures.size()));
+  ASSERT_GT(Project().SoundCount(), 0);
+  const int sounds = Project().SoundCount();
+  ASSERT_EQ(header.ReadInteger("Header", "ResCount", 0), 2 + static_cast<int>(pictures.size()) + sounds + 1);
   EXPECT_EQ(header.ReadString("Header", "Res0", ""), "VXHeader.dat");
   EXPECT_EQ(header.ReadString("Header", "Res1", ""), "VXTemp.vxp");
-  for (size_t i = 0; i < pictures.size(); ++i) {
-    const std::string listed = header.ReadString("Header", "Res" + std::to_string(i + 2), "");
+  int entry = 2;
+  for (size_t i = 0; i < pictures.size(); ++i, ++entry) {
+    const std::string listed = header.ReadString("Header", "Res" + std::to_string(entry), "");
     EXPECT_EQ(listed, "obj" + std::to_string(i) + ExtractFileExt(pictures[i].first->Filename));
     EXPECT_EQ(listed, ExtractFileName(pictures[i].first->Filename)) << "the bare project finds it by this name";
     EXPECT_NE(ReadAll(SceneFile(listed)), "<missing>") << listed;
   }
+  for (int i = 0; i < sounds; ++i, ++entry) {
+    const std::string listed = header.ReadString("Header", "Res" + std::to_string(entry), "");
+    EXPECT_EQ(listed, ExtractFileName(RedirectedName("", "sound", i, Project().SoundSlots[static_cast<size_t>(i)].Path())));
+    EXPECT_TRUE(ReadWaveFile(SceneFile(listed)).Format.Playable()) << listed;
+  }
+  EXPECT_TRUE(header.ReadBool("Header", "Music", false));
+  const std::string music = ExtractFileName(MusicFileName("", header.ReadString("Header", "MusicFile", "")));
+  EXPECT_EQ(header.ReadString("Header", "Res" + std::to_string(entry), ""), music);
+  EXPECT_TRUE(ReadWaveFile(SceneFile(music)).Format.Playable());
 }
 
 // Each GIF is a figure on a transparent ground that changes from frame to frame.

@@ -53,6 +53,22 @@ PY
   --time 09:15:00 --size 400x300 --stretch --proportional >/dev/null || fail "render seed 8"
 "$vxscene" render "$work/saver.scr" --out "$work/bad" --size 10x10 >/dev/null 2>&1 && fail "render --size without --stretch"
 
+# render --sound-log: the sample's chime (mode 1, 5 to 15 s) on the render's clock.
+"$vxscene" render "$work/saver.scr" --out "$work/render-sound" --frames 300 --frame-ms 100 --size 32x20 --stretch \
+  --sound-log "$work/sounds.json" >/dev/null || fail "render --sound-log"
+python3 - "$work/sounds.json" <<'PY' || fail "sounds.json"
+import json, sys
+log = json.load(open(sys.argv[1]))
+assert log["volume"] == 100 and log["slots"] == [{"slot": 0, "file": "sound0.wav", "mode": 1, "available": True}], log
+times = [s["ms"] for s in log["starts"]]
+assert all(s["slot"] == 0 and not s["loop"] for s in log["starts"]), log
+waits = [b - a for a, b in zip([0] + times, times)]
+assert len(times) >= 2 and all(5000 <= w < 15100 for w in waits), waits
+PY
+"$vxscene" wav "$work/scene/sound0.wav" | grep -q '^plays: yes' || fail "wav of the chime"
+err=$("$vxscene" wav "$work/scene/VXTemp.vxp" 2>&1 >/dev/null); code=$?
+[ $code -eq 1 ] && [ "$err" = "vxscene: Wave is invalid" ] || fail "wav of a non-WAV: $code $err"
+
 err=$("$vxscene" list "$work/nothing" 2>&1 >/dev/null); code=$?
 [ $code -ne 0 ] && [ $(wc -l <<<"$err") -eq 1 ] && grep -q 'cannot open' <<<"$err" || fail "missing file: $code $err"
 err=$("$vxscene" list "$vxscene" 2>&1 >/dev/null); code=$?

@@ -19,6 +19,7 @@ int RunRender(const Arguments& args);
 int RunGifFrames(const Arguments& args);
 int RunSample(const Arguments& args);
 int RunDemo(const Arguments& args);
+int RunWav(const Arguments& args);
 
 // A mistake in the command line; main prints it with the usage hint.
 class EUsageError : public std::runtime_error {

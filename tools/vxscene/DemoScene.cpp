@@ -296,8 +296,30 @@ std::array<TWaveParam, kWaveCount> DemoWaves() {
 
 struct DemoScene {
   std::string project;
-  std::vector<TSceneFile> pictures;
+  std::vector<TSceneFile> media;
+  TSceneHeaderValues header;
 };
+
+// The sound slots: the wind all the time, the bell every 8 to 20 s, a drip every 12 s. Their
+// authoring paths only lend the extension; the saver plays the package's "sound<i>" files.
+void AddSounds(TProjectFile& project, std::vector<TSceneFile>& media) {
+  const struct {
+    const char* path;
+    int32_t mode, low, high;
+    std::string bytes;
+  } sounds[] = {{"C:\\Scenes\\Winter\\wind.wav", 0, 0, 0, WindWav()},
+                {"C:\\Scenes\\Winter\\bell.wav", 1, 8, 20, BellWav()},
+                {"C:\\Scenes\\Winter\\drip.wav", 2, 12, 12, DripWav()}};
+  for (size_t i = 0; i < std::size(sounds); ++i) {
+    SoundSlot& slot = project.SoundSlots[i];
+    slot.SetPath(sounds[i].path);
+    slot.SetPlayMode(sounds[i].mode);
+    slot.SetIntervalMin(sounds[i].low);
+    slot.SetIntervalMax(sounds[i].high);
+    media.push_back({"sound" + std::to_string(i) + ".wav", sounds[i].bytes});
+  }
+  media.push_back({"music.wav", MusicWav()});
+}
 
 DemoScene MakeDemo() {
   TBitmap32 background;
@@ -324,7 +346,7 @@ DemoScene MakeDemo() {
   project.Weather.SetAngle(90);
   project.Weather.SetDropLength(10);
   project.Weather.SetDensity(7);
-  project.BuildSettings = "[BuildScr],\"Filename=Winter Evening.scr\",MusicFile=,Music=0,Sound=1";
+  project.BuildSettings = "[BuildScr],\"Filename=Winter Evening.scr\",MusicFile=evening.wav,Music=1,Sound=1";
 
   // The cabin is composed over the background as players will decode it.
   TBitmap decoded;
@@ -332,7 +354,9 @@ DemoScene MakeDemo() {
   DecodeJpeg(reinterpret_cast<const uint8_t*>(project.BackgroundJpeg.data()), project.BackgroundJpeg.size(), decoded);
   DemoObjects objects = MakeObjects(decoded);
   project.ObjectText = std::move(objects.text);
-  return {ProjectFileBytes(project), std::move(objects.pictures)};
+  std::vector<TSceneFile> media = std::move(objects.pictures);
+  AddSounds(project, media);
+  return {ProjectFileBytes(project), std::move(media), {true, "evening.wav", 40, 80}};
 }
 
 }  // namespace
@@ -344,7 +368,7 @@ int RunDemo(const Arguments& args) {
   TParsedArguments parsed = ParseArguments(args, {"out"}, {});
   if (!parsed.positional.empty() || !parsed.Has("out")) throw EUsageError("demo needs --out DIR");
   const demo::DemoScene scene = demo::MakeDemo();
-  WriteSceneFolder(parsed.Value("out"), scene.project, scene.pictures);
+  WriteSceneFolder(parsed.Value("out"), scene.project, scene.media, scene.header);
   std::printf("wrote the demo scene into %s\n", parsed.Value("out").c_str());
   return 0;
 }

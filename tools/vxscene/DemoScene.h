@@ -156,4 +156,10 @@ constexpr TColor32 kCabinKey = Color32(255, 0, 255);
 
 void PaintCabin(const TBitmap& background, TBitmap32& picture);
 
+// The sounds, as WAV files: the looping wind, the distant bell, the drip, the music loop.
+std::string WindWav();
+std::string BellWav();
+std::string DripWav();
+std::string MusicWav();
+
 }  // namespace lumora::tools::demo

@@ -12,6 +12,7 @@
 #include "GifAnimation.h"
 #include "Json.h"
 #include "SceneFolderWriter.h"
+#include "SoundLog.h"
 #include "base/uRandom.h"
 #include "base/uTicks.h"
 #include "platform/Platform.h"
@@ -49,7 +50,7 @@ platform::TTimeOfDay TimeOption(const std::string& text) {
 
 int RunRender(const Arguments& args) {
   TParsedArguments parsed = ParseArguments(
-      args, {"out", "frames", "frame-ms", "seed", "time", "size", "speed", "clock-pos", "gif", "gif-width"},
+      args, {"out", "frames", "frame-ms", "seed", "time", "size", "speed", "clock-pos", "gif", "gif-width", "sound-log"},
       {"stretch", "proportional", "clock", "no-weather"});
   if (parsed.positional.size() != 1 || !parsed.Has("out")) throw EUsageError("render needs FILE and --out DIR");
   const std::string& file = parsed.positional[0];
@@ -83,6 +84,12 @@ int RunRender(const Arguments& args) {
   };
   runner.Start({speed, parsed.Has("clock"), static_cast<uint8_t>(clockPos), !parsed.Has("no-weather")});
   TAnimEngine& engine = runner.Engine();
+  // The saver's order: the engine set up, then the sounds loaded and scheduled.
+  std::unique_ptr<TSoundLog> sounds;
+  if (parsed.Has("sound-log")) {
+    const int32_t volume = runner.FromPackage() ? runner.Scene().Header.SoundVolume : 100;
+    sounds = std::make_unique<TSoundLog>(runner.Project(), volume, kStartTick);
+  }
 
   const std::filesystem::path out = parsed.Value("out");
   std::filesystem::create_directories(out);
@@ -92,6 +99,7 @@ int RunRender(const Arguments& args) {
   std::vector<std::string> listed;
   for (int32_t i = 1; i <= frames; ++i) {
     runner.StepSimulated(ticks, static_cast<uint32_t>(frameMs));
+    if (sounds) sounds->Update();
     char name[32];
     std::snprintf(name, sizeof name, "frame_%04d.png", i);
     WritePng((out / name).string(), engine.FrameSurface());
@@ -99,6 +107,7 @@ int RunRender(const Arguments& args) {
     listed.push_back(json::Object({{"file", json::String(name)}, {"tick", json::Number(ticks.Now())}}));
   }
   if (gif) gif->Write(parsed.Value("gif"));
+  if (sounds) WriteFileBytes(parsed.Value("sound-log"), sounds->Json() + "\n");
 
   const TBitmap32& frame = engine.FrameSurface();
   const std::string manifest = json::Object({{"width", json::Number(frame.Width())},

@@ -6,7 +6,6 @@
 #include "Commands.h"
 #include "ProjectWriter.h"
 #include "SceneFolderWriter.h"
-#include "base/uByteOrder.h"
 #include "surface/uBitmap32.h"
 #include "surface/uCodecs.h"
 
@@ -21,9 +20,7 @@ std::string ChimeWav() {
     double fade = 1.0 - static_cast<double>(i) / (kRate / 4);
     samples += static_cast<char>(128 + static_cast<int>(60 * fade * std::sin(2 * 3.14159265358979 * 440 * i / kRate)));
   }
-  return "RIFF" + LeBytes(36 + static_cast<uint32_t>(samples.size()), 4) + "WAVEfmt " + LeBytes(16, 4) + LeBytes(1, 2) +
-         LeBytes(1, 2) + LeBytes(kRate, 4) + LeBytes(kRate, 4) + LeBytes(1, 2) + LeBytes(8, 2) + "data" +
-         LeBytes(static_cast<uint32_t>(samples.size()), 4) + samples;
+  return WavBytes(8, kRate, 1, samples);
 }
 
 // A dusk sky over a lake: the lower third is water region 1.

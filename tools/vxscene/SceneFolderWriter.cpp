@@ -3,6 +3,7 @@
 
 #include <stdexcept>
 
+#include "base/uByteOrder.h"
 #include "base/uErrors.h"
 #include "platform/Platform.h"
 #include "platform/uTextFile.h"
@@ -18,20 +19,29 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
   }
 }
 
-void WriteSceneFolder(const std::string& folder, const std::string& project, const std::vector<TSceneFile>& media) {
+void WriteSceneFolder(const std::string& folder, const std::string& project, const std::vector<TSceneFile>& media,
+                      const TSceneHeaderValues& values) {
   platform::CreateFolder(folder);
   if (!platform::DirectoryExists(folder)) throw std::runtime_error("cannot create " + folder);
   const std::string base = folder + platform::PathDelimiter();
   WriteFileBytes(base + "VXTemp.vxp", project);
-  std::string header =
-      "[Header]\r\nSound=1\r\nMusic=0\r\nMusicFile=\r\nMusicVolume=100\r\nSoundVolume=100\r\n"
-      "Res0=VXHeader.dat\r\nRes1=VXTemp.vxp\r\n";
+  std::string header = "[Header]\r\nSound=1\r\nMusic=" + std::string(values.Music ? "1" : "0") +
+                       "\r\nMusicFile=" + values.MusicFile + "\r\nMusicVolume=" + std::to_string(values.MusicVolume) +
+                       "\r\nSoundVolume=" + std::to_string(values.SoundVolume) + "\r\nRes0=VXHeader.dat\r\nRes1=VXTemp.vxp\r\n";
   int entry = 2;
   for (const TSceneFile& file : media) {
     WriteFileBytes(base + file.name, file.bytes);
     header += "Res" + std::to_string(entry++) + "=" + file.name + "\r\n";
   }
   WriteFileBytes(base + kHeaderFileName, header + "ResCount=" + std::to_string(entry) + "\r\n\r\n");
+}
+
+std::string WavBytes(int bits, uint32_t rate, int channels, const std::string& samples) {
+  const auto align = static_cast<uint32_t>(channels * bits / 8);
+  const std::string format = LeBytes(1, 2) + LeBytes(static_cast<uint32_t>(channels), 2) + LeBytes(rate) +
+                             LeBytes(rate * align) + LeBytes(align, 2) + LeBytes(static_cast<uint32_t>(bits), 2);
+  const std::string body = "WAVEfmt " + LeBytes(format.size()) + format + "data" + LeBytes(samples.size()) + samples;
+  return "RIFF" + LeBytes(body.size()) + body;
 }
 
 }  // namespace lumora::tools

@@ -8,6 +8,7 @@
 //   vxscene gif-frames FILE --out DIR [...]    the paintings of a GIF object's player
 //   vxscene sample --out DIR                   write a small sample scene folder
 //   vxscene demo --out DIR                     write a full-size demo scene folder
+//   vxscene wav FILE.wav                       what the sound reader sees in a WAV file
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -24,11 +25,14 @@ constexpr const char* kUsage =
     "       vxscene render FILE --out DIR [--frames N] [--frame-ms MS] [--seed S] [--time HH:MM:SS]\n"
     "                      [--size WxH --stretch [--proportional]] [--speed PERCENT]\n"
     "                      [--clock [--clock-pos 0..3]] [--no-weather] [--gif FILE [--gif-width W]]\n"
+    "                      [--sound-log FILE.json]  (the sounds draw from the objects' random numbers,\n"
+    "                      as in the saver, so frames with a sound log can differ from frames without)\n"
     "       vxscene gif-frames FILE.gif --out DIR [--anim-speed N] [--no-transparent]\n"
     "                      [--transparent-type T] [--transparent-color C] [--refresh-frame]\n"
-    "                      (a GIF of one frame has no player: no paintings are written)\n"
+    "                      (a GIF of one frame lists its one painting, at time 0)\n"
     "       vxscene sample --out DIR\n"
-    "       vxscene demo --out DIR\n";
+    "       vxscene demo --out DIR\n"
+    "       vxscene wav FILE.wav\n";
 
 }  // namespace
 
@@ -49,6 +53,7 @@ int main(int argc, char** argv) {
     if (command == "gif-frames") return RunGifFrames(args);
     if (command == "sample") return RunSample(args);
     if (command == "demo") return RunDemo(args);
+    if (command == "wav") return RunWav(args);
     if (command == "--help" || command == "help") {
       std::fputs(kUsage, stdout);
       return 0;
