@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows sound output under Wine: with ALSA's default device made a file, a looped WAV
-# played through DirectSound must come out sample for sample; with no device at all DirectSound
-# cannot open and the player falls back to the simple sound call.
+# played through DirectSound must come out sample for sample, music played through MCI must start
+# over at its end; with no device at all DirectSound cannot open and the player falls back to
+# the simple sound call.
 #   tests/sound/capture_wine.sh build/mingw/tests/lumora_sound_probe.exe
 set -u
 probe=$1
@@ -35,6 +36,26 @@ samples = open(sys.argv[1], "rb").read()[44:]
 captured = open(sys.argv[2], "rb").read()
 for piece in (samples[:4000], samples[20000:24000], samples[-4000:] + samples[:4000]):
     assert captured.find(piece) >= 0, len(captured)
+PY
+
+# The WAV as music through MCI, whose notifications need a window, and a window a display. The
+# file device is reopened for every start, so it appends to the capture through a pipe.
+if [[ -z ${DISPLAY:-} ]]; then
+  for n in $(seq 90 99); do [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] || break; done
+  Xvfb ":$n" -screen 0 640x480x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+  xvfb=$!
+  trap 'wineserver -k 2>/dev/null; kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+  export DISPLAY=":$n"
+  for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$n ]] && break; sleep 0.1; done
+fi
+wineserver -k 2>/dev/null; wineserver -w 2>/dev/null  # a session begun without a display has no windows
+sed "s#file \"$work/captured.raw\"#file \"|cat >>$work/music.raw\"#" "$work/asound.conf" >"$work/music.conf"
+mode=$(ALSA_CONFIG_PATH="$work/music.conf" timeout 120 "$root/scripts/wine-run.sh" "$probe" --music "$(winepath -w "$work/tone.wav" 2>/dev/null)" 2000 2>/dev/null | tr -d '\r')
+[ "$mode" = music ] || fail "the music did not play: $mode"
+python3 - "$work/tone.wav" "$work/music.raw" <<'PY' || fail "the music did not start over at its end"
+import sys
+samples = open(sys.argv[1], "rb").read()[44:]
+assert open(sys.argv[2], "rb").read().count(samples[20000:24000]) >= 2
 PY
 
 # No ALSA device at all: DirectSound cannot be created, the simple call takes over.
