@@ -91,8 +91,8 @@ int RunStartup(const std::vector<std::string>& arguments, std::string_view progr
     if (host.AcquireInstance() == platform::TInstanceGuard::Result::AlreadyRunning) return 0;
     switch (decision.Mode) {
       case TRunMode::Preview: host.PaintPreview(HandleArgumentValue(decision.HandleArgument)); break;
-      case TRunMode::Saver: host.RunSaver(decision.Windowed); break;
-      case TRunMode::Config: host.RunConfig(); break;
+      case TRunMode::Saver: return host.RunSaver(decision.Windowed);
+      case TRunMode::Config: return host.RunConfig();
       default: break;
     }
   } catch (const EConvertError& error) {

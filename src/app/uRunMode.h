@@ -43,8 +43,9 @@ class TStartupHost {
   virtual platform::TInstanceGuard::Result AcquireInstance() = 0;
   virtual void ChangePassword(int32_t parent) = 0;
   virtual void PaintPreview(int32_t window) = 0;
-  virtual void RunSaver(bool windowed) = 0;  // until the saver window closes
-  virtual void RunConfig() = 0;              // until the dialog closes
+  // Until the window closes; the program's exit code (non-zero when the scene could not run).
+  virtual int RunSaver(bool windowed) = 0;
+  virtual int RunConfig() = 0;  // until the dialog closes
   virtual void ReportError(const std::string& message) = 0;
 };
 

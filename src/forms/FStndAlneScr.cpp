@@ -29,7 +29,7 @@ TfmStndAlneScr::TfmStndAlneScr(TSaverWindowHost& host, TSaverProcess& process, s
 TfmStndAlneScr::~TfmStndAlneScr() = default;
 
 void TfmStndAlneScr::FormCreate() {
-  Windowed = UpperCase(ExtractFileExt(programPath_)) == ".EXE";
+  Windowed = ForceWindowed || UpperCase(ExtractFileExt(programPath_)) == ".EXE";
   if (Windowed) {
     host_.SetWindowedStyle();
   } else {

@@ -101,6 +101,9 @@ class TfmStndAlneScr {
   void MediaPlayerNotify();
 
   bool Windowed = false;
+  // Set before FormCreate: the windowed run whatever the file's name (a Linux player's --window,
+  // since Linux programs have no ".EXE").
+  bool ForceWindowed = false;
   int Tag = 0;  // -1 once the window has closed
   TUserSettings Settings;
 

@@ -74,8 +74,14 @@ class FakeHost : public TStartupHost {
   }
   void ChangePassword(int32_t parent) override { calls.push_back("password " + std::to_string(parent)); }
   void PaintPreview(int32_t window) override { calls.push_back("preview " + std::to_string(window)); }
-  void RunSaver(bool windowed) override { calls.push_back(windowed ? "window" : "saver"); }
-  void RunConfig() override { calls.push_back("config"); }
+  int RunSaver(bool windowed) override {
+    calls.push_back(windowed ? "window" : "saver");
+    return 0;
+  }
+  int RunConfig() override {
+    calls.push_back("config");
+    return 0;
+  }
   void ReportError(const std::string& message) override { calls.push_back("error " + message); }
 };
 

@@ -1,0 +1,384 @@
+// The Linux player's saver window (see SdlSaverWindow.h).
+#include "platform/sdl/SdlSaverWindow.h"
+
+#include <SDL.h>
+#include <signal.h>
+
+#include <atomic>
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <optional>
+
+#include "app/uPreview.h"
+#include "app/uRunMode.h"
+#include "forms/FStndAlneScr.h"
+#include "platform/sdl/SdlSound.h"
+#include "platform/uShell.h"
+
+// Last: Xlib's macros (Bool, Status, None, ...) would break the headers above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace lumora::sdl {
+namespace {
+
+// Set by SIGTERM and SIGINT (a signal handler can do no more); the loop then closes the window.
+volatile sig_atomic_t g_terminate = 0;
+void OnTerminate(int) { g_terminate = 1; }
+
+void CatchTermination() {
+  struct sigaction action {};
+  action.sa_handler = OnTerminate;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+}
+
+// What both kinds of window share: the sound, the shell's messages, no Windows 95 password.
+class TLinuxHost : public TSaverWindowHost, public TShell {
+ public:
+  explicit TLinuxHost(bool toStandardError)
+      : toStandardError_(toStandardError), output_(audio_), music_(audio_) {}
+
+  int PlatformId() override { return 2; }
+  void SetScreenSaverRunning(bool) override {}
+  void ShowError(const std::string& text) override { ShowMessage(text, kApplicationTitle); }
+  bool OpenDesktopKey() override { return false; }
+  int32_t ScreenSaveUsePassword() override { return 0; }
+  std::optional<int32_t> VerifyScreenSavePwd() override { return std::nullopt; }
+  TSoundOutput& SoundOutput() override { return output_; }
+  TMusicDevice& MusicDevice() override { return music_; }
+  TShell& Shell() override { return *this; }
+  void ShowMessage(const std::string& text, const std::string&) override {
+    if (toStandardError_) {
+      std::fprintf(stderr, "lumora: %s\n", text.c_str());
+    } else {
+      ShowUserMessage(text);
+    }
+  }
+  // The music's end, reported on the mixer's thread, handed to the window here.
+  void PollMusic(TfmStndAlneScr& form) {
+    if (music_.TakeNotification()) form.MediaPlayerNotify();
+  }
+
+ private:
+  bool toStandardError_;
+  TSdlAudio audio_;
+  TSdlSoundOutput output_;
+  TSdlMusic music_;
+};
+
+// ---- An SDL window of the program's own ----
+
+class TSdlWindowHost : public TLinuxHost {
+ public:
+  explicit TSdlWindowHost(bool windowed) : TLinuxHost(false) {
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
+    const Uint32 style = windowed ? SDL_WINDOW_RESIZABLE : SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR;
+    window_ = SDL_CreateWindow(kApplicationTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640, 480,
+                               SDL_WINDOW_HIDDEN | style);
+    if (window_ == nullptr) throw std::runtime_error(std::string("No window: ") + SDL_GetError());
+    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
+    if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    if (renderer_ == nullptr) throw std::runtime_error(std::string("No renderer: ") + SDL_GetError());
+  }
+  ~TSdlWindowHost() override {
+    if (texture_ != nullptr) SDL_DestroyTexture(texture_);
+    SDL_DestroyRenderer(renderer_);
+    SDL_DestroyWindow(window_);
+  }
+
+  TPoint ScreenSize() override {
+    SDL_Rect bounds{};
+    SDL_GetDisplayBounds(0, &bounds);
+    return {bounds.w, bounds.h};
+  }
+  TPoint ClientSize() override {
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window_, &w, &h);
+    return {w, h};
+  }
+  void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) override {
+    SDL_SetWindowSize(window_, width, height);
+    SDL_SetWindowPosition(window_, left, top);
+  }
+  void SetCaption(const std::string& caption) override { SDL_SetWindowTitle(window_, caption.c_str()); }
+  void SetFullScreenStyle() override { SDL_SetWindowBordered(window_, SDL_FALSE); }
+  void SetWindowedStyle() override { SDL_SetWindowBordered(window_, SDL_TRUE); }
+  void HideTaskbarButton() override {}  // the window was made without one
+  void MakeTopmost() override {
+    SDL_SetWindowAlwaysOnTop(window_, SDL_TRUE);
+    SDL_RaiseWindow(window_);
+  }
+  void ShowCursor(bool show) override { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
+
+  void Paint(const TBitmap32& surface, int32_t x, int32_t y) override {
+    if (surface.Empty()) return;
+    if (texture_ == nullptr || textureSize_.X != surface.Width() || textureSize_.Y != surface.Height()) {
+      if (texture_ != nullptr) SDL_DestroyTexture(texture_);
+      texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, surface.Width(),
+                                   surface.Height());
+      if (texture_ == nullptr) return;
+      SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);  // the frame's alpha is not a see-through
+      textureSize_ = {surface.Width(), surface.Height()};
+    }
+    SDL_UpdateTexture(texture_, nullptr, surface.Bits(), surface.Width() * 4);
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    const SDL_Rect at{x, y, surface.Width(), surface.Height()};
+    SDL_RenderCopy(renderer_, texture_, nullptr, &at);
+    SDL_RenderPresent(renderer_);
+  }
+
+  void Close() override { closeRequested_ = true; }
+  void PumpMessages() override {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) Dispatch(event);
+  }
+
+  int Run(TfmStndAlneScr& form) {
+    form_ = &form;
+    form.FormCreate();
+    if (!ShowForm(form)) return 1;
+    SDL_ShowWindow(window_);
+    if (!form.Windowed) MakeTopmost();
+    form.FormResize();
+    while (true) {
+      PumpMessages();
+      PollMusic(form);
+      if (g_terminate) {
+        form.FormClose();
+        break;
+      }
+      if (closeRequested_) {
+        closeRequested_ = false;
+        if (form.FormCloseQuery()) {
+          form.FormClose();
+          break;
+        }
+      }
+      if (form.AppIdle()) SDL_WaitEventTimeout(nullptr, 100);
+    }
+    SDL_HideWindow(window_);
+    form.FormDestroy();
+    return 0;
+  }
+
+ private:
+  // FormShow, whose failures reach the user as the framework's error report.
+  bool ShowForm(TfmStndAlneScr& form) {
+    bool shown = false;
+    try {
+      shown = form.FormShow();
+    } catch (const std::exception& error) {
+      ShowError(error.what());
+    }
+    if (!shown) {
+      form.FormClose();
+      form.FormDestroy();
+    }
+    return shown;
+  }
+
+  void Dispatch(const SDL_Event& event) {
+    switch (event.type) {
+      case SDL_MOUSEMOTION: form_->FormMouseMove(event.motion.x, event.motion.y); break;
+      case SDL_MOUSEBUTTONDOWN: form_->FormMouseDown(); break;
+      case SDL_KEYDOWN: form_->FormKeyDown(); break;
+      case SDL_QUIT: Close(); break;
+      case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) form_->FormResize();
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) Close();
+        break;
+      default: break;
+    }
+  }
+
+  SDL_Window* window_ = nullptr;
+  SDL_Renderer* renderer_ = nullptr;
+  SDL_Texture* texture_ = nullptr;
+  TPoint textureSize_;
+  TfmStndAlneScr* form_ = nullptr;
+  bool closeRequested_ = false;
+};
+
+// ---- An X window another program made ----
+
+// An X error (a window that went away, a bad id) is noted instead of ending the program, as
+// Xlib's default handler would.
+int NoteXError(Display*, XErrorEvent*) { return 0; }
+
+// The X connection and a window on it that can take our pixels: a TrueColor visual whose pixels
+// are 32 bits of blue, green, red, unused (our surface's layout).
+class TXWindow {
+ public:
+  explicit TXWindow(unsigned long window) : window_(window) {
+    display_ = XOpenDisplay(nullptr);
+    if (display_ == nullptr) throw std::runtime_error("No X display");
+    XSetErrorHandler(NoteXError);
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display_, window_, &attributes) == 0) throw std::runtime_error("No such X window");
+    visual_ = attributes.visual;
+    depth_ = attributes.depth;
+    size_ = {attributes.width, attributes.height};
+    if (depth_ < 24 || visual_->red_mask != 0xFF0000 || visual_->green_mask != 0xFF00 || visual_->blue_mask != 0xFF) {
+      throw std::runtime_error("The X window's colours are not 24-bit true colour");
+    }
+    gc_ = XCreateGC(display_, window_, 0, nullptr);
+  }
+  ~TXWindow() {
+    XFreeGC(display_, gc_);
+    XCloseDisplay(display_);
+  }
+
+  Display* Connection() { return display_; }
+  unsigned long Window() const { return window_; }
+  TPoint Size() const { return size_; }
+  void SetSize(TPoint size) { size_ = size; }
+
+  void Put(const TBitmap32& surface, int32_t x, int32_t y) {
+    if (surface.Empty()) return;
+    XImage* image = XCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0,
+                                 const_cast<char*>(reinterpret_cast<const char*>(surface.Bits())),
+                                 static_cast<unsigned>(surface.Width()), static_cast<unsigned>(surface.Height()), 32,
+                                 surface.Width() * 4);
+    if (image == nullptr) return;
+    image->byte_order = LSBFirst;
+    XPutImage(display_, window_, gc_, image, 0, 0, x, y, static_cast<unsigned>(surface.Width()),
+              static_cast<unsigned>(surface.Height()));
+    image->data = nullptr;  // the pixels are the surface's
+    XDestroyImage(image);
+    XFlush(display_);
+  }
+  // The window's area outside (x, y, w, h) painted black.
+  void Border(int32_t x, int32_t y, int32_t w, int32_t h) {
+    XSetForeground(display_, gc_, 0);
+    const int32_t right = x + w, bottom = y + h;
+    if (y > 0) XFillRectangle(display_, window_, gc_, 0, 0, static_cast<unsigned>(size_.X), static_cast<unsigned>(y));
+    if (bottom < size_.Y) {
+      XFillRectangle(display_, window_, gc_, 0, bottom, static_cast<unsigned>(size_.X), static_cast<unsigned>(size_.Y - bottom));
+    }
+    if (x > 0) XFillRectangle(display_, window_, gc_, 0, y, static_cast<unsigned>(x), static_cast<unsigned>(h));
+    if (right < size_.X) {
+      XFillRectangle(display_, window_, gc_, right, y, static_cast<unsigned>(size_.X - right), static_cast<unsigned>(h));
+    }
+  }
+
+ private:
+  Display* display_ = nullptr;
+  unsigned long window_;
+  Visual* visual_ = nullptr;
+  int depth_ = 0;
+  TPoint size_;
+  GC gc_;
+};
+
+class TXWindowHost : public TLinuxHost {
+ public:
+  explicit TXWindowHost(unsigned long window) : TLinuxHost(true), target_(window) {
+    // Only its size changes are ours to hear: its parent holds the input.
+    XSelectInput(target_.Connection(), target_.Window(), StructureNotifyMask | ExposureMask);
+  }
+
+  TPoint ScreenSize() override { return target_.Size(); }
+  TPoint ClientSize() override { return target_.Size(); }
+  void SetBounds(int32_t, int32_t, int32_t, int32_t) override {}  // the parent decides
+  void SetCaption(const std::string&) override {}
+  void SetFullScreenStyle() override {}
+  void SetWindowedStyle() override {}
+  void HideTaskbarButton() override {}
+  void MakeTopmost() override {}
+  void ShowCursor(bool) override {}
+  void Paint(const TBitmap32& surface, int32_t x, int32_t y) override {
+    if (repaintBorder_) {
+      target_.Border(x, y, surface.Width(), surface.Height());
+      repaintBorder_ = false;
+    }
+    target_.Put(surface, x, y);
+  }
+  void Close() override {}
+  void PumpMessages() override {
+    Display* display = target_.Connection();
+    while (XPending(display) > 0) {
+      XEvent event;
+      XNextEvent(display, &event);
+      if (event.type == ConfigureNotify) {
+        target_.SetSize({event.xconfigure.width, event.xconfigure.height});
+        repaintBorder_ = true;
+      } else if (event.type == Expose) {
+        repaintBorder_ = true;
+      } else if (event.type == DestroyNotify) {
+        g_terminate = 1;
+      }
+    }
+  }
+
+  int Run(TfmStndAlneScr& form) {
+    form.FormCreate();
+    bool shown = false;
+    try {
+      shown = form.FormShow();
+    } catch (const std::exception& error) {
+      ShowError(error.what());
+    }
+    if (!shown) {
+      form.FormClose();
+      form.FormDestroy();
+      return 1;
+    }
+    while (!g_terminate) {
+      PumpMessages();
+      PollMusic(form);
+      form.AppIdle();
+    }
+    form.FormClose();
+    form.FormDestroy();
+    return 0;
+  }
+
+ private:
+  TXWindow target_;
+  bool repaintBorder_ = true;
+};
+
+}  // namespace
+
+void ShowUserMessage(const std::string& text) {
+  if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kApplicationTitle, text.c_str(), nullptr) != 0) {
+    std::fprintf(stderr, "lumora: %s\n", text.c_str());
+  }
+}
+
+int RunSaver(const std::string& programPath, const std::string& settingsFile, const TSaverTarget& target) {
+  CatchTermination();
+  TSaverProcess process;
+  try {
+    if (target.What == TSaverTarget::Kind::XWindow) {
+      TXWindowHost host(target.XWindow);
+      TfmStndAlneScr form(host, process, programPath, settingsFile);
+      return host.Run(form);
+    }
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) throw std::runtime_error(std::string("No display: ") + SDL_GetError());
+    // The windowed run is decided by the file's name; a Linux player asks for it by --window.
+    TSdlWindowHost host(target.What == TSaverTarget::Kind::Windowed);
+    TfmStndAlneScr form(host, process, programPath, settingsFile);
+    if (target.What == TSaverTarget::Kind::Windowed) form.ForceWindowed = true;
+    const int status = host.Run(form);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return status;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "lumora: %s\n", error.what());
+    return 1;
+  }
+}
+
+void PaintPreview(const std::string& programPath, unsigned long window) {
+  TXWindow target(window);
+  TBitmap32 picture;
+  MakePreviewPicture(programPath, target.Size().X, target.Size().Y, picture);
+  target.Put(picture, 0, 0);
+}
+
+}  // namespace lumora::sdl
