@@ -12,6 +12,9 @@ cmake --preset default >/dev/null
 cmake --build --preset default
 ctest --preset default -j2
 
+echo "== the Linux player end to end (its own Xvfb, real X events)"
+tests/e2e/linux_saver.sh build/default
+
 echo "== objects, GIF players and the drawing thread under the thread and address sanitizers"
 cmake --preset tsan >/dev/null
 cmake --build --preset tsan --target lumora_stress

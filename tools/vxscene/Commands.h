@@ -20,6 +20,7 @@ int RunGifFrames(const Arguments& args);
 int RunSample(const Arguments& args);
 int RunDemo(const Arguments& args);
 int RunWav(const Arguments& args);
+int RunPreview(const Arguments& args);
 
 // A mistake in the command line; main prints it with the usage hint.
 class EUsageError : public std::runtime_error {

@@ -9,6 +9,7 @@
 //   vxscene sample --out DIR                   write a small sample scene folder
 //   vxscene demo --out DIR                     write a full-size demo scene folder
 //   vxscene wav FILE.wav                       what the sound reader sees in a WAV file
+//   vxscene preview FILE --size WxH --out PNG  the picture of the system's small preview
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -32,7 +33,8 @@ constexpr const char* kUsage =
     "                      (a GIF of one frame lists its one painting, at time 0)\n"
     "       vxscene sample --out DIR\n"
     "       vxscene demo --out DIR\n"
-    "       vxscene wav FILE.wav\n";
+    "       vxscene wav FILE.wav\n"
+    "       vxscene preview FILE --size WxH --out FILE.png\n";
 
 }  // namespace
 
@@ -54,6 +56,7 @@ int main(int argc, char** argv) {
     if (command == "sample") return RunSample(args);
     if (command == "demo") return RunDemo(args);
     if (command == "wav") return RunWav(args);
+    if (command == "preview") return RunPreview(args);
     if (command == "--help" || command == "help") {
       std::fputs(kUsage, stdout);
       return 0;
