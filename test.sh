@@ -27,7 +27,8 @@ echo "== Windows build, unit tests under Wine"
 if [[ -x scripts/mingw-deps.sh ]]; then scripts/mingw-deps.sh; fi
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw
-for program in build/mingw/tests/lumora_tests.exe build/mingw/tests/lumora_sound_probe.exe build/mingw/tools/vxscene/vxscene.exe; do
+for program in build/mingw/src/StandAloneScr.exe build/mingw/tests/lumora_tests.exe build/mingw/tests/lumora_sound_probe.exe \
+    build/mingw/tools/vxscene/vxscene.exe; do
   if build/default/tools/vxscene/vxscene list "$program" >/dev/null 2>&1; then
     echo "FAIL: $program holds a package marker"; exit 1
   fi
@@ -65,6 +66,10 @@ if [[ $status -eq 0 ]]; then
 fi
 if [[ $status -eq 0 ]]; then
   tests/sound/capture_wine.sh build/mingw/tests/lumora_sound_probe.exe || status=$?
+fi
+if [[ $status -eq 0 ]]; then
+  echo "== the Windows program end to end (Wine, its own Xvfb, real X events)"
+  tests/e2e/wine_saver.sh build/mingw build/default || status=$?
 fi
 echo "wine: ${passed:-0} passed, ${failed:-0} failed"
 exit $status
