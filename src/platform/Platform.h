@@ -50,6 +50,9 @@ bool EraseFile(const std::string& path);
 bool RemoveFolder(const std::string& path);  // only an empty folder
 // Moves `from` over `to`, replacing it in one step (the settings file's atomic update).
 bool MoveFileOver(const std::string& from, const std::string& to);
+// Lets the file be run as a program (a saver made from a stub): Linux mode 0755; Windows runs
+// files by their name, so nothing is done there.
+bool MakeExecutable(const std::string& path);
 
 // An open file: binary, byte-granular, positioned reads and writes. Invalid after a failed open.
 class TFile {

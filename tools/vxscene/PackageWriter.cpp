@@ -84,6 +84,7 @@ void WritePackage(const std::string& outFile, const std::string& stubFile, const
     if (out.CopyFrom(entry, buffer.get(), kBufferSize) != size) throw std::runtime_error("cannot read " + path);
   }
   out.Commit();
+  if (!stubFile.empty()) platform::MakeExecutable(outFile);  // a saver is a program
 }
 
 std::string PackageBytes(const std::vector<std::string>& entries) {

@@ -89,6 +89,7 @@ bool CreateFolder(const std::string& path) { return mkdir(path.c_str(), 0700) ==
 bool EraseFile(const std::string& path) { return unlink(path.c_str()) == 0; }
 bool RemoveFolder(const std::string& path) { return rmdir(path.c_str()) == 0; }
 bool MoveFileOver(const std::string& from, const std::string& to) { return rename(from.c_str(), to.c_str()) == 0; }
+bool MakeExecutable(const std::string& path) { return chmod(path.c_str(), 0755) == 0; }
 
 // ---- TFile ----
 

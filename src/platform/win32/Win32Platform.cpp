@@ -66,6 +66,8 @@ bool DirectoryExists(const std::string& path) {
 bool CreateFolder(const std::string& path) { return ::CreateDirectoryA(path.c_str(), nullptr) != 0; }
 bool EraseFile(const std::string& path) { return ::DeleteFileA(path.c_str()) != 0; }
 bool RemoveFolder(const std::string& path) { return ::RemoveDirectoryA(path.c_str()) != 0; }
+bool MakeExecutable(const std::string&) { return true; }
+
 bool MoveFileOver(const std::string& from, const std::string& to) {
   return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
