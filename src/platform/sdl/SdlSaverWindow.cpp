@@ -4,7 +4,9 @@
 #include <SDL.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -75,20 +77,17 @@ class TSdlWindowHost : public TLinuxHost {
  public:
   explicit TSdlWindowHost(bool windowed) : TLinuxHost(false) {
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
+    // The frame comes at the window's size, so a GPU would add nothing but a second upload: the
+    // window's own framebuffer (shared memory on X11) takes it in one copy. SDL would otherwise
+    // back that framebuffer with an OpenGL texture, which without a GPU is a software
+    // rasteriser costing twice the frame itself.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     const Uint32 style = windowed ? SDL_WINDOW_RESIZABLE : SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR;
     window_ = SDL_CreateWindow(kApplicationTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640, 480,
                                SDL_WINDOW_HIDDEN | style);
     if (window_ == nullptr) throw std::runtime_error(std::string("No window: ") + SDL_GetError());
-    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
-    if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
-    if (renderer_ == nullptr) throw std::runtime_error(std::string("No renderer: ") + SDL_GetError());
   }
-  ~TSdlWindowHost() override {
-    if (texture_ != nullptr) SDL_DestroyTexture(texture_);
-    SDL_DestroyRenderer(renderer_);
-    SDL_DestroyWindow(window_);
-  }
+  ~TSdlWindowHost() override { SDL_DestroyWindow(window_); }
 
   TPoint ScreenSize() override {
     SDL_Rect bounds{};
@@ -115,21 +114,29 @@ class TSdlWindowHost : public TLinuxHost {
   void ShowCursor(bool show) override { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
 
   void Paint(const TBitmap32& surface, int32_t x, int32_t y) override {
-    if (surface.Empty()) return;
-    if (texture_ == nullptr || textureSize_.X != surface.Width() || textureSize_.Y != surface.Height()) {
-      if (texture_ != nullptr) SDL_DestroyTexture(texture_);
-      texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, surface.Width(),
-                                   surface.Height());
-      if (texture_ == nullptr) return;
-      SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);  // the frame's alpha is not a see-through
-      textureSize_ = {surface.Width(), surface.Height()};
-    }
-    SDL_UpdateTexture(texture_, nullptr, surface.Bits(), surface.Width() * 4);
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
+    SDL_Surface* target = SDL_GetWindowSurface(window_);
+    if (surface.Empty() || target == nullptr) return;
     const SDL_Rect at{x, y, surface.Width(), surface.Height()};
-    SDL_RenderCopy(renderer_, texture_, nullptr, &at);
-    SDL_RenderPresent(renderer_);
+    // A new framebuffer (after a resize) or a frame in a new place: the border around it black.
+    if (target != painted_ || at.x != paintedAt_.x || at.y != paintedAt_.y || at.w != paintedAt_.w ||
+        at.h != paintedAt_.h) {
+      SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
+      painted_ = target;
+      paintedAt_ = at;
+    }
+    const Uint32 format = target->format->format;
+    if (format == SDL_PIXELFORMAT_ARGB8888 || format == SDL_PIXELFORMAT_RGB888) {
+      CopyRows(surface, *target, at);  // the surface's own memory layout: row copies only
+    } else {
+      SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<TColor32*>(surface.Bits()), at.w, at.h, 32,
+                                                               at.w * 4, SDL_PIXELFORMAT_ARGB8888);
+      if (source == nullptr) return;
+      SDL_SetSurfaceBlendMode(source, SDL_BLENDMODE_NONE);  // the frame's alpha is not a see-through
+      SDL_Rect place{x, y, at.w, at.h};  // the blit clips it
+      SDL_BlitSurface(source, nullptr, target, &place);
+      SDL_FreeSurface(source);
+    }
+    SDL_UpdateWindowSurface(window_);
   }
 
   void Close() override { closeRequested_ = true; }
@@ -196,10 +203,23 @@ class TSdlWindowHost : public TLinuxHost {
     }
   }
 
+  // The part of the frame that lies inside the framebuffer, row by row.
+  static void CopyRows(const TBitmap32& surface, SDL_Surface& target, const SDL_Rect& at) {
+    const int32_t left = std::max(0, at.x), right = std::min(target.w, at.x + at.w);
+    const int32_t top = std::max(0, at.y), bottom = std::min(target.h, at.y + at.h);
+    if (left >= right || top >= bottom) return;
+    if (SDL_MUSTLOCK(&target)) SDL_LockSurface(&target);
+    for (int32_t y = top; y < bottom; ++y) {
+      const TColor32* from = surface.Bits() + static_cast<size_t>(y - at.y) * at.w + (left - at.x);
+      auto* to = static_cast<uint8_t*>(target.pixels) + static_cast<size_t>(y) * target.pitch + left * 4;
+      std::memcpy(to, from, static_cast<size_t>(right - left) * 4);
+    }
+    if (SDL_MUSTLOCK(&target)) SDL_UnlockSurface(&target);
+  }
+
   SDL_Window* window_ = nullptr;
-  SDL_Renderer* renderer_ = nullptr;
-  SDL_Texture* texture_ = nullptr;
-  TPoint textureSize_;
+  SDL_Surface* painted_ = nullptr;  // the framebuffer last painted, and where the frame went
+  SDL_Rect paintedAt_{};
   TfmStndAlneScr* form_ = nullptr;
   bool closeRequested_ = false;
 };
