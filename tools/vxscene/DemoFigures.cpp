@@ -327,19 +327,29 @@ Sprite Cabin() {
 // The cabin over the background as the player decodes it, the rest in the key colour.
 void PaintCabin(const TBitmap& background, TBitmap32& picture) {
   const Sprite cabin = Cabin();
+  const auto under = [&background](int32_t x, int32_t y) { return background.Pixels32(kCabinTop + y)[kCabinLeft + x]; };
+  double sum[3] = {0, 0, 0};
+  int count = 0;
+  for (int32_t y = 0; y < kCabinHeight; ++y) {
+    for (int32_t x = 0; x < kCabinWidth; ++x) {
+      if (cabin.Alpha(x, y) >= 0.02) continue;
+      sum[0] += RedOf(under(x, y)), sum[1] += GreenOf(under(x, y)), sum[2] += BlueOf(under(x, y));
+      ++count;
+    }
+  }
+  const TColor32 key = Color32(Channel(sum[0] / count), Channel(sum[1] / count), Channel(sum[2] / count));
   picture.SetSize(kCabinWidth, kCabinHeight);
   for (int32_t y = 0; y < kCabinHeight; ++y) {
     for (int32_t x = 0; x < kCabinWidth; ++x) {
       if (cabin.Alpha(x, y) < 0.02) {
-        picture.PixelAt(x, y) = kCabinKey;
+        picture.PixelAt(x, y) = key;
         continue;
       }
-      const TColor32 under = background.Pixels32(kCabinTop + y)[kCabinLeft + x];
+      const TColor32 below = under(x, y);
       const Rgb c = cabin.Over(
-          x, y,
-          {static_cast<double>(RedOf(under)), static_cast<double>(GreenOf(under)), static_cast<double>(BlueOf(under))});
+          x, y, {static_cast<double>(RedOf(below)), static_cast<double>(GreenOf(below)), static_cast<double>(BlueOf(below))});
       const TColor32 pixel = Color32(Channel(c.r), Channel(c.g), Channel(c.b));
-      picture.PixelAt(x, y) = pixel == kCabinKey ? Color32(255, 1, 255) : pixel;  // the key marks nothing else
+      picture.PixelAt(x, y) = pixel == key ? (pixel ^ 1) : pixel;  // the key marks nothing else
     }
   }
 }

@@ -147,12 +147,13 @@ Sprite SnowSpirit(double phase, Rgb matte, std::mt19937& random);
 
 // Where the cabin's picture stands on the design frame. It is drawn there unscaled and does not
 // move, so it is composed over the very background it covers: its shadow and the light from its
-// window lie on the snow seamlessly, and only the rest is the flat key colour.
+// window lie on the snow seamlessly, and only the rest is the flat key colour. The key is the
+// mean colour of the snow it covers: a scaled scene resamples the picture with a box filter,
+// which blends the key into the edge pixels, and a blend toward snow does not show.
 constexpr int32_t kCabinLeft = 944;
 constexpr int32_t kCabinTop = 508;
 constexpr int32_t kCabinWidth = 128;
 constexpr int32_t kCabinHeight = 96;
-constexpr TColor32 kCabinKey = Color32(255, 0, 255);
 
 void PaintCabin(const TBitmap& background, TBitmap32& picture);
 
