@@ -14,6 +14,8 @@ ctest --preset default -j2
 
 echo "== the Linux player end to end (its own Xvfb, real X events)"
 tests/e2e/linux_saver.sh build/default
+echo "== the Linux configuration dialog end to end"
+tests/e2e/linux_config.sh build/default
 
 echo "== objects, GIF players and the drawing thread under the thread and address sanitizers"
 cmake --preset tsan >/dev/null
@@ -70,6 +72,10 @@ fi
 if [[ $status -eq 0 ]]; then
   echo "== the Windows program end to end (Wine, its own Xvfb, real X events)"
   tests/e2e/wine_saver.sh build/mingw build/default || status=$?
+fi
+if [[ $status -eq 0 ]]; then
+  echo "== the Windows configuration dialog end to end (Wine, its own Xvfb, real clicks)"
+  tests/e2e/wine_config.sh build/mingw build/default || status=$?
 fi
 echo "wine: ${passed:-0} passed, ${failed:-0} failed"
 exit $status

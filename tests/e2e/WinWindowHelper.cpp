@@ -3,13 +3,44 @@
 //   win_window_helper window X Y WIDTH HEIGHT   a black borderless top-level window; prints its
 //                                               handle and lives until killed
 //   win_window_helper close TITLE               posts WM_CLOSE to the top-level window of TITLE
+//   win_window_helper controls TITLE            prints the client size of the top-level window of
+//                                               TITLE, then one line per control inside it:
+//                                               class, screen rectangle, state (a button's check,
+//                                               a track bar's position, a list's selection),
+//                                               enabled, text
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+BOOL CALLBACK PrintControl(HWND control, LPARAM) {
+  char type[64] = {}, text[512] = {};
+  GetClassNameA(control, type, sizeof type);
+  // Asked of the control itself: a drop-down list's text is its selected item.
+  SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  LRESULT state = 0;
+  if (std::strcmp(type, "Button") == 0) state = SendMessageA(control, BM_GETCHECK, 0, 0);
+  if (std::strcmp(type, "msctls_trackbar32") == 0) state = SendMessageA(control, TBM_GETPOS, 0, 0);
+  if (std::strcmp(type, "ComboBox") == 0) state = SendMessageA(control, CB_GETCURSEL, 0, 0);
+  std::printf("%s|%ld %ld %ld %ld|%lld|%d|%s\n", type, rect.left, rect.top, rect.right - rect.left,
+              rect.bottom - rect.top, static_cast<long long>(state), IsWindowEnabled(control) ? 1 : 0, text);
+  return TRUE;
+}
+
 int main(int argc, char** argv) {
+  if (argc >= 3 && std::strcmp(argv[1], "controls") == 0) {
+    HWND window = FindWindowA(nullptr, argv[2]);
+    if (window == nullptr) return 1;
+    RECT client{};
+    GetClientRect(window, &client);
+    std::printf("client %ld %ld\n", client.right, client.bottom);
+    EnumChildWindows(window, PrintControl, 0);
+    return 0;
+  }
   if (argc >= 3 && std::strcmp(argv[1], "close") == 0) {
     HWND window = FindWindowA(nullptr, argv[2]);
     if (window == nullptr) return 1;
@@ -17,7 +48,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc < 6 || std::strcmp(argv[1], "window") != 0) {
-    std::fprintf(stderr, "usage: win_window_helper window X Y WIDTH HEIGHT | close TITLE\n");
+    std::fprintf(stderr, "usage: win_window_helper window X Y WIDTH HEIGHT | close TITLE | controls TITLE\n");
     return 2;
   }
   WNDCLASSA type{};

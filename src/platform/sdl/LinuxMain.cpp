@@ -16,6 +16,7 @@
 #include "app/uRunMode.h"
 #include "base/uErrors.h"
 #include "platform/Platform.h"
+#include "platform/gtk/GtkConfigDialog.h"
 #include "platform/sdl/SdlSaverWindow.h"
 
 // Last: Xlib's macros would break the headers above.
@@ -37,10 +38,7 @@ class TLinuxStartup : public TStartupHost {
     if (windowed && target.What == sdl::TSaverTarget::Kind::FullScreen) target.What = sdl::TSaverTarget::Kind::Windowed;
     return sdl::RunSaver(program_, platform::SettingsFilePath(program_), target);
   }
-  int RunConfig() override {
-    ReportError("The settings dialog is not part of this version yet: run the scene with /s, or in a window with --window.");
-    return 2;
-  }
+  int RunConfig() override { return gtk::RunConfig(program_, platform::SettingsFilePath(program_)); }
   void ReportError(const std::string& message) override { sdl::ShowUserMessage(message); }
 
  private:

@@ -7,6 +7,7 @@
 
 #include "app/uRunMode.h"
 #include "platform/Platform.h"
+#include "platform/win32/Win32ConfigDialog.h"
 #include "platform/win32/Win32SaverWindow.h"
 
 namespace {
@@ -21,10 +22,7 @@ class TWin32Startup : public TStartupHost {
   void ChangePassword(int32_t parent) override { platform::ChangeScreenSaverPassword(parent); }
   void PaintPreview(int32_t window) override { win32::PaintPreview(program_, window); }
   int RunSaver(bool) override { return win32::RunSaver(program_, platform::SettingsFilePath(program_)); }
-  int RunConfig() override {
-    win32::ShowUserMessage("The settings dialog is not part of this version yet.");
-    return 0;
-  }
+  int RunConfig() override { return win32::RunConfig(program_, platform::SettingsFilePath(program_)); }
   void ReportError(const std::string& message) override { win32::ShowUserMessage(message); }
 
  private:
