@@ -15,6 +15,7 @@ packages=(
   xvfb xdotool x11-utils imagemagick                   # a display for window tests, screenshots
   tesseract-ocr                                        # reads the dialog's texts in its screenshots
   python3                                              # checks of the tools' JSON output
+  nlohmann-json3-dev                                   # JSON in vxscene (header only)
 )
 
 # One dpkg-query for all packages: one per package costs half a second.

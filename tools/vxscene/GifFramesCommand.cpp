@@ -10,7 +10,7 @@
 #include <stdexcept>
 
 #include "Commands.h"
-#include "Json.h"
+#include "JsonText.h"
 #include "SceneFolderWriter.h"
 #include "objects/uGifPlayer.h"
 #include "objects/uImageObjects.h"
@@ -46,14 +46,13 @@ int RunGifFrames(const Arguments& args) {
   const std::filesystem::path out = parsed.Value("out");
   std::filesystem::create_directories(out);
   const TBitmap32& picture = *object.FrameBitmap;
-  std::vector<std::string> listed;
+  TJson listed = TJson::array();
   const auto record = [&](int frame, int64_t timeMs) {
     if (static_cast<int>(listed.size()) >= kMaxPaintings) return;
     char name[32];
     std::snprintf(name, sizeof name, "paint_%04d.png", static_cast<int>(listed.size()) + 1);
     WritePng((out / name).string(), picture);
-    listed.push_back(
-        json::Object({{"file", json::String(name)}, {"frame", json::Number(frame)}, {"time", json::Number(timeMs)}}));
+    listed.push_back(TJson{{"file", name}, {"frame", frame}, {"time", timeMs}});
   };
   if (object.Gif->Image.Frames.size() == 1) record(0, 0);
   if (TGifPlayer* player = object.Player()) {
@@ -67,11 +66,10 @@ int RunGifFrames(const Arguments& args) {
   }
 
   const int32_t speed = TGifObject::PlaybackSpeed(object.AnimSpeed);
-  WriteFileBytes((out / "paintings.json").string(), json::Object({{"width", json::Number(picture.Width())},
-                                                                  {"height", json::Number(picture.Height())},
-                                                                  {"speed", json::Number(speed)},
-                                                                  {"paintings", json::Array(listed)}}) +
-                                                        "\n");
+  WriteFileBytes((out / "paintings.json").string(),
+                 JsonLine(TJson{{"width", picture.Width()}, {"height", picture.Height()}, {"speed", speed},
+                                {"paintings", listed}}) +
+                     "\n");
   std::printf("wrote %d paintings of %d x %d into %s\n", static_cast<int>(listed.size()), picture.Width(),
               picture.Height(), out.string().c_str());
   return 0;

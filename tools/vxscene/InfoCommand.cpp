@@ -4,7 +4,8 @@
 #include <stdexcept>
 
 #include "Commands.h"
-#include "Json.h"
+#include "JsonText.h"
+#include "SceneValues.h"
 #include "base/uErrors.h"
 #include "base/uIniText.h"
 #include "base/uTicks.h"
@@ -35,127 +36,74 @@ std::array<int64_t, 7> RegionPixelCounts(const TBitmap& mask) {
   return counts;
 }
 
-std::string PackageJson(const TPackageInfo& package) {
-  using namespace json;
-  std::vector<std::string> names;
-  for (const std::string& name : package.Header.Res) names.push_back(String(name));
-  return Object({{"entries", Number(package.Entries)},
-                 {"header", Object({{"ResCount", Number(package.Header.ResCount)},
-                                    {"Res", Array(names)},
-                                    {"Music", Bool(package.Header.Music)},
-                                    {"MusicFile", String(package.Header.MusicFile)},
-                                    {"MusicVolume", Number(package.Header.MusicVolume)},
-                                    {"SoundVolume", Number(package.Header.SoundVolume)}})}});
+TJson PackageJson(const TPackageInfo& package) {
+  TJson names = TJson::array();
+  for (const std::string& name : package.Header.Res) names.push_back(JsonText(name));
+  TJson header = TJson::object();
+  header["ResCount"] = package.Header.ResCount;
+  header["Res"] = names;
+  for (const TIniKey<TSceneHeader>& key : TSceneHeader::Keys()) {
+    if (std::string_view(key.Name) != "ResCount") header[key.Name] = KeyJson(key, package.Header);
+  }
+  TJson out = TJson::object();
+  out["entries"] = package.Entries;
+  out["header"] = header;
+  return out;
 }
 
-// Every key an object section is read with, under its key name, with the value it loaded.
-std::string ObjectJson(const TAnimObject& object) {
-  using namespace json;
-  const auto* gif = dynamic_cast<const TGifObject*>(&object);
-  const auto* picture = dynamic_cast<const TAnimImgObject*>(&object);
-  Members members = {
-      {"ObjType", String(gif ? "GIF" : "IMG")},
-      {"Index", Number(object.Index)},
-      {"Width", Number(object.Width)},
-      {"Height", Number(object.Height)},
-      {"Scaled", Bool(object.Scaled)},
-      {"MoveAreaRectleft", Number(object.MoveAreaRect.Left)},
-      {"MoveAreaRecttop", Number(object.MoveAreaRect.Top)},
-      {"MoveAreaRectright", Number(object.MoveAreaRect.Right)},
-      {"MoveAreaRectbottom", Number(object.MoveAreaRect.Bottom)},
-      {"WidthSize", Number(object.WidthSize)},
-      {"HeightSize", Number(object.HeightSize)},
-      {"Speed", Number(object.Speed)},
-      {"InitialDir", Number(object.InitialDir)},
-      {"PosLeftType", Number(object.PosLeftType)},
-      {"PosTopType", Number(object.PosTopType)},
-      {"PosLeft", Number(object.PosLeft)},
-      {"PosTop", Number(object.PosTop)},
-      {"ObjFacing", Number(object.ObjFacing)},
-      {"Opacity", Number(object.Opacity)},
-      {"DisplaySec", Number(object.DisplaySec)},
-      {"DisplayDurationType", Number(object.DisplayDurationType)},
-      {"DisplayDurationSec", Number(object.DisplayDurationSec)},
-      {"DIsplayDurationCycle", Number(object.DIsplayDurationCycle)},
-      {"Motion", Number(object.Motion)},
-      {"MotionSpeed", Number(object.MotionSpeed)},
-      {"MotionAreaType", Number(object.MotionAreaType)},
-      {"DirFlip", Bool(object.DirFlip)},
-      {"Redisplay", Bool(object.Redisplay)},
-      {"RedisplayDelay", Number(object.RedisplayDelay)},
-      {"RedisplayTimes", Number(object.RedisplayTimes)},
-      {"ResetPos", Bool(object.ResetPos)},
-      {"RestrictArea", Bool(object.RestrictArea)},
-  };
-  if (picture) {
-    members.push_back({"Filename", String(picture->Filename)});
-    if (gif) members.push_back({"AnimSpeed", Number(gif->AnimSpeed)});
-    members.push_back({"Transparent", Bool(picture->Transparent)});
-    members.push_back({"TransparentType", Number(picture->TransparentType)});
-    members.push_back({"TransparentColor", Number(picture->TransparentColor)});
-    if (gif) members.push_back({"RefreshFrame", Bool(gif->RefreshFrame)});
+// Every key an object section is read with, under its key name, with the value it loaded; and
+// Scaled, which is not read from its key but which every loaded object has.
+TJson InfoObjectJson(const TAnimObject& object) {
+  TJson out = TJson::object();
+  out["ObjType"] = dynamic_cast<const TGifObject*>(&object) ? "GIF" : "IMG";
+  out["Index"] = object.Index;
+  for (const TIniKey<TAnimObject>& key : TAnimObject::CommonKeys()) {
+    if (IsReadKey(key) || std::string_view(key.Name) == "Scaled") out[key.Name] = KeyJson(key, object);
   }
-  return Object(members);
+  const TJson section = ObjectJson(object);
+  for (const auto& [name, value] : section.items()) {
+    if (!out.contains(name)) out[name] = value;  // the picture's keys
+  }
+  return out;
 }
 
-std::string ProjectJson(const TProject& project) {
-  using namespace json;
-  std::vector<std::string> waves;
-  for (const TWaveParam& w : project.WaveParams) {
-    waves.push_back(Object({{"Amplitude", Number(w.Amplitude())},
-                            {"Frequency", Number(w.Frequency())},
-                            {"Speed", Number(w.Speed())},
-                            {"Direction", Number(w.Direction())},
-                            {"ShiftColumns", Bool(w.ShiftColumns())},
-                            {"Ripple", Bool(w.Ripple())},
-                            {"Perspective", Bool(w.Perspective())},
-                            {"Period", Number(w.Period())},
-                            {"Jitter", Number(w.Jitter())},
-                            {"Reflection", Bool(w.Reflection())}}));
-  }
-  std::vector<std::string> sounds;
+TJson ProjectJson(const TProject& project) {
+  TJson waves = TJson::array();
+  for (const TWaveParam& wave : project.WaveParams) waves.push_back(RecordJson(WaveKeys(), wave));
+  TJson sounds = TJson::array();
   for (int i = 0; i < project.SoundCount(); ++i) {
     const SoundSlot& slot = project.SoundSlots[static_cast<size_t>(i)];
-    sounds.push_back(Object({{"path", String(slot.Path())},
-                             {"PlayMode", Number(slot.PlayMode())},
-                             {"IntervalMin", Number(slot.IntervalMin())},
-                             {"IntervalMax", Number(slot.IntervalMax())}}));
+    TJson sound = TJson::object();
+    sound["path"] = JsonText(slot.Path());
+    for (const TIniKey<SoundSlot>& key : SoundKeys()) {
+      if (key.Width != TIniWidth::Text) sound[key.Name] = KeyJson(key, slot);
+    }
+    sounds.push_back(sound);
   }
-  std::vector<std::string> regions;
-  for (int64_t count : RegionPixelCounts(project.RegionMask)) regions.push_back(Number(count));
-  std::vector<std::string> objects;
-  for (int i = 0; i < project.Objects.Count(); ++i) objects.push_back(ObjectJson(project.Objects.Items(i)));
-  const TWeatherParam& weather = project.Weather;
-  const TExtraInfo& extra = project.ExtraInfo;
-  return Object({
-      {"title", String(project.Title)},
-      {"description", String(project.Description)},
-      {"width", Number(project.Width)},
-      {"height", Number(project.Height)},
-      {"thumbnail",
-       Object({{"width", Number(project.Thumbnail.Width())}, {"height", Number(project.Thumbnail.Height())}})},
-      {"waves", Array(waves)},
-      {"weather", Object({{"Kind", Number(weather.Kind())},
-                          {"Count", Number(weather.Count())},
-                          {"SpeedIndex", Number(weather.SpeedIndex())},
-                          {"Angle", Number(weather.Angle())},
-                          {"DropLength", Number(weather.DropLength())},
-                          {"Density", Number(weather.Density())}})},
-      {"soundCount", Number(project.SoundCount())},
-      {"sounds", Array(sounds)},
-      {"objects", Array(objects)},
-      {"extraInfo", Object({{"ExeFilename", String(extra.ExeFilename)},
-                            {"ExeSound", Bool(extra.ExeSound)},
-                            {"ExeMusicFile", String(extra.ExeMusicFile)},
-                            {"ExeMusic", Bool(extra.ExeMusic)},
-                            {"ScrFilename", String(extra.ScrFilename)},
-                            {"ScrMusicFile", String(extra.ScrMusicFile)},
-                            {"ScrMusic", Bool(extra.ScrMusic)},
-                            {"ScrSound", Bool(extra.ScrSound)}})},
-      {"mask", Object({{"width", Number(project.RegionMask.Width())},
-                       {"height", Number(project.RegionMask.Height())},
-                       {"regions", Array(regions)}})},
-  });
+  TJson objects = TJson::array();
+  for (int i = 0; i < project.Objects.Count(); ++i) objects.push_back(InfoObjectJson(project.Objects.Items(i)));
+  TJson thumbnail = TJson::object();
+  thumbnail["width"] = project.Thumbnail.Width();
+  thumbnail["height"] = project.Thumbnail.Height();
+  TJson mask = TJson::object();
+  mask["width"] = project.RegionMask.Width();
+  mask["height"] = project.RegionMask.Height();
+  mask["regions"] = RegionPixelCounts(project.RegionMask);
+
+  TJson out = TJson::object();
+  out["title"] = JsonText(project.Title);
+  out["description"] = JsonText(project.Description);
+  out["width"] = project.Width;
+  out["height"] = project.Height;
+  out["thumbnail"] = thumbnail;
+  out["waves"] = waves;
+  out["weather"] = RecordJson(WeatherKeys(), project.Weather);
+  out["soundCount"] = project.SoundCount();
+  out["sounds"] = sounds;
+  out["objects"] = objects;
+  out["extraInfo"] = ExtraInfoJson(project.ExtraInfo);
+  out["mask"] = mask;
+  return out;
 }
 
 void PrintSummary(const std::string& file, const TPackageInfo* package, bool loaded, const TProject& project) {
@@ -168,9 +116,9 @@ void PrintSummary(const std::string& file, const TPackageInfo* package, bool loa
     std::printf("%s: a project file\n", file.c_str());
   }
   if (!loaded) std::printf("  the project could not be loaded; what it holds after the failed load:\n");
-  std::printf("  title: %s\n", json::Utf8FromWindows1252(project.Title).c_str());
+  std::printf("  title: %s\n", Utf8FromWindows1252(project.Title).c_str());
   if (!project.Description.empty())
-    std::printf("  description: %s\n", json::Utf8FromWindows1252(project.Description).c_str());
+    std::printf("  description: %s\n", Utf8FromWindows1252(project.Description).c_str());
   std::printf("  background %d x %d, thumbnail %d x %d\n", project.Width, project.Height, project.Thumbnail.Width(),
               project.Thumbnail.Height());
   const auto counts = RegionPixelCounts(project.RegionMask);
@@ -195,12 +143,12 @@ void PrintSummary(const std::string& file, const TPackageInfo* package, bool loa
   for (int i = 0; i < project.Objects.Count(); ++i) {
     const auto* picture = dynamic_cast<const TAnimImgObject*>(&project.Objects.Items(i));
     std::printf("    %d: %s %s, motion %d\n", i, dynamic_cast<const TGifObject*>(picture) ? "GIF" : "IMG",
-                json::Utf8FromWindows1252(picture ? picture->Filename : "").c_str(), project.Objects.Items(i).Motion);
+                Utf8FromWindows1252(picture ? picture->Filename : "").c_str(), project.Objects.Items(i).Motion);
   }
   std::printf("  sounds: %d\n", project.SoundCount());
   for (int i = 0; i < project.SoundCount(); ++i) {
     const SoundSlot& slot = project.SoundSlots[static_cast<size_t>(i)];
-    std::printf("    %s (mode %d, %d..%d s)\n", json::Utf8FromWindows1252(slot.Path()).c_str(), slot.PlayMode(),
+    std::printf("    %s (mode %d, %d..%d s)\n", Utf8FromWindows1252(slot.Path()).c_str(), slot.PlayMode(),
                 slot.IntervalMin(), slot.IntervalMax());
   }
 }
@@ -238,10 +186,11 @@ int RunInfo(const Arguments& args) {
   }
 
   if (parsed.Has("json")) {
-    std::printf("%s\n", json::Object({{"loaded", json::Bool(loaded)},
-                                      {"package", isPackage ? PackageJson(package) : json::Null},
-                                      {"project", ProjectJson(project)}})
-                            .c_str());
+    TJson out = TJson::object();
+    out["loaded"] = loaded;
+    out["package"] = isPackage ? PackageJson(package) : TJson(nullptr);
+    out["project"] = ProjectJson(project);
+    std::printf("%s\n", JsonLine(out).c_str());
   } else {
     PrintSummary(file, isPackage ? &package : nullptr, loaded, project);
   }

@@ -10,7 +10,7 @@
 
 #include "Commands.h"
 #include "GifAnimation.h"
-#include "Json.h"
+#include "JsonText.h"
 #include "SceneFolderWriter.h"
 #include "SoundLog.h"
 #include "base/uRandom.h"
@@ -96,7 +96,7 @@ int RunRender(const Arguments& args) {
   std::unique_ptr<TGifAnimation> gif;
   if (parsed.Has("gif"))
     gif = std::make_unique<TGifAnimation>(parsed.Integer("gif-width", 480, 16, kMaxPictureSide), frameMs);
-  std::vector<std::string> listed;
+  TJson listed = TJson::array();
   for (int32_t i = 1; i <= frames; ++i) {
     runner.StepSimulated(ticks, static_cast<uint32_t>(frameMs));
     if (sounds) sounds->Update();
@@ -104,16 +104,14 @@ int RunRender(const Arguments& args) {
     std::snprintf(name, sizeof name, "frame_%04d.png", i);
     WritePng((out / name).string(), engine.FrameSurface());
     if (gif) gif->Add(engine.FrameSurface());
-    listed.push_back(json::Object({{"file", json::String(name)}, {"tick", json::Number(ticks.Now())}}));
+    listed.push_back(TJson{{"file", name}, {"tick", ticks.Now()}});
   }
   if (gif) gif->Write(parsed.Value("gif"));
   if (sounds) WriteFileBytes(parsed.Value("sound-log"), sounds->Json() + "\n");
 
   const TBitmap32& frame = engine.FrameSurface();
-  const std::string manifest = json::Object({{"width", json::Number(frame.Width())},
-                                             {"height", json::Number(frame.Height())},
-                                             {"frameMs", json::Number(frameMs)},
-                                             {"frames", json::Array(listed)}});
+  const std::string manifest =
+      JsonLine(TJson{{"width", frame.Width()}, {"height", frame.Height()}, {"frameMs", frameMs}, {"frames", listed}});
   WriteFileBytes((out / "frames.json").string(), manifest + "\n");
   std::printf("wrote %d frames of %d x %d into %s\n", frames, frame.Width(), frame.Height(), out.string().c_str());
   return 0;

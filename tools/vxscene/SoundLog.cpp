@@ -1,7 +1,7 @@
 // The sound schedule on simulated time (see SoundLog.h).
 #include "SoundLog.h"
 
-#include "Json.h"
+#include "JsonText.h"
 #include "base/uPathText.h"
 #include "base/uTicks.h"
 #include "project/uVXProject.h"
@@ -30,9 +30,7 @@ TSoundLog::TSoundLog(const TProject& project, int32_t soundVolume, uint32_t star
       effect_(std::make_unique<TSoundEffect>(*output_)) {
   effect_->SetVolume(soundVolume);
   schedule_.OnStart = [this](int slot, bool loop) {
-    starts_.push_back(json::Object({{"ms", json::Number(TicksBetween(startTick_, GetTickCount()))},
-                                    {"slot", json::Number(slot)},
-                                    {"loop", json::Bool(loop)}}));
+    starts_.push_back(TJson{{"ms", TicksBetween(startTick_, GetTickCount())}, {"slot", slot}, {"loop", loop}});
   };
   schedule_.PrepareSounds(project_, *effect_);
   schedule_.UpdateSounds(project_, *effect_);
@@ -43,17 +41,15 @@ TSoundLog::~TSoundLog() = default;
 void TSoundLog::Update() { schedule_.UpdateSounds(project_, *effect_); }
 
 std::string TSoundLog::Json() const {
-  std::vector<std::string> slots;
+  TJson slots = TJson::array();
   for (int i = 0; i < project_.SoundCount(); ++i) {
     const SoundSlot& slot = project_.SoundSlots[static_cast<size_t>(i)];
-    slots.push_back(json::Object({{"slot", json::Number(i)},
-                                  {"file", json::String(ExtractFileName(slot.Path()))},
-                                  {"mode", json::Number(slot.PlayMode())},
-                                  {"available", json::Bool(schedule_.Slots[static_cast<size_t>(i)].Available)}}));
+    slots.push_back(TJson{{"slot", i},
+                          {"file", JsonText(ExtractFileName(slot.Path()))},
+                          {"mode", slot.PlayMode()},
+                          {"available", schedule_.Slots[static_cast<size_t>(i)].Available}});
   }
-  return json::Object({{"volume", json::Number(effect_->Volume)},
-                       {"slots", json::Array(slots)},
-                       {"starts", json::Array(starts_)}});
+  return JsonLine(TJson{{"volume", effect_->Volume}, {"slots", slots}, {"starts", starts_}});
 }
 
 }  // namespace lumora::tools

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "JsonText.h"
 #include "sound/uSoundEffect.h"
 #include "sound/uSoundSchedule.h"
 
@@ -34,7 +35,7 @@ class TSoundLog {
   std::unique_ptr<TSilentOutput> output_;
   std::unique_ptr<TSoundEffect> effect_;
   TSoundSchedule schedule_;
-  std::vector<std::string> starts_;
+  TJson starts_ = TJson::array();
 };
 
 }  // namespace lumora::tools
