@@ -21,6 +21,9 @@ int RunSample(const Arguments& args);
 int RunDemo(const Arguments& args);
 int RunWav(const Arguments& args);
 int RunPreview(const Arguments& args);
+int RunExtract(const Arguments& args);
+int RunBuild(const Arguments& args);
+int RunNew(const Arguments& args);
 
 // A mistake in the command line; main prints it with the usage hint.
 class EUsageError : public std::runtime_error {

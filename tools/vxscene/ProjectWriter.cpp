@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "base/uByteOrder.h"
+#include "base/uErrors.h"
 #include "project/uFileIO.h"
 
 namespace lumora::tools {
@@ -63,6 +64,26 @@ std::vector<int32_t> EncodeRegionRuns(int32_t width, int32_t height, const std::
     i = j;
   }
   return runs;
+}
+
+TStoredPictures ReadStoredPictures(const std::string& projectFile) {
+  TMyStream stream(projectFile);
+  if (stream.ReadMagic(8) != kProjectMagic) throw EInOutError("Incorrect Project File!");
+  TStoredPictures pictures;
+  stream.ReadCountedText();  // title
+  stream.ReadCountedText();  // description
+  pictures.ThumbnailJpeg = stream.ReadCountedText();
+  stream.ReadInteger();  // the count of the first wave records, always four of them
+  std::array<uint8_t, 4 * TWaveParam::kSize> waves;
+  stream.ReadBuffer(waves.data(), static_cast<int64_t>(waves.size()));
+  const int32_t runCount = stream.ReadInteger();
+  if (runCount < 0 || int64_t{runCount} * 4 > stream.Remaining()) {
+    throw EInOutError("The region runs run past the end of the project file");
+  }
+  std::vector<uint8_t> runs;
+  stream.ReadToStream(runs, runCount * 4);
+  pictures.BackgroundJpeg = stream.ReadCountedText();
+  return pictures;
 }
 
 }  // namespace lumora::tools

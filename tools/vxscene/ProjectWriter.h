@@ -1,5 +1,5 @@
 // Writing project files: the authoring side of the project file format, for the scene tools
-// and the tests.
+// and the tests; and reading back what the project keeps only decoded, the stored pictures.
 #pragma once
 
 #include <array>
@@ -35,5 +35,13 @@ std::string ProjectFileBytes(const TProjectFile& project);
 // Run-length codes of a mask given as region indices 0..6, row by row from the top: width,
 // height, then one run per stretch of equal indices (at most 2^31 / 10 pixels each).
 std::vector<int32_t> EncodeRegionRuns(int32_t width, int32_t height, const std::vector<uint8_t>& indices);
+
+// The thumbnail's and the background's JPEG bytes exactly as a project file stores them. Throws
+// EInOutError as the project reader does when the file is not a project file or ends early.
+struct TStoredPictures {
+  std::string ThumbnailJpeg;
+  std::string BackgroundJpeg;
+};
+TStoredPictures ReadStoredPictures(const std::string& projectFile);
 
 }  // namespace lumora::tools

@@ -24,6 +24,10 @@ struct TSceneHeaderValues {
   int32_t SoundVolume = 100;
 };
 
+// The header "VXHeader.dat": its values, then the header itself, the project file "VXTemp.vxp"
+// and `mediaNames` in package order, then "ResCount".
+std::string SceneHeaderText(const TSceneHeaderValues& values, const std::vector<std::string>& mediaNames);
+
 // Creates `folder` (one level) and writes a scene into it: the project file "VXTemp.vxp", each
 // media file, and the header "VXHeader.dat" naming all of them in package order.
 void WriteSceneFolder(const std::string& folder, const std::string& project, const std::vector<TSceneFile>& media,

@@ -10,6 +10,9 @@
 //   vxscene demo --out DIR                     write a full-size demo scene folder
 //   vxscene wav FILE.wav                       what the sound reader sees in a WAV file
 //   vxscene preview FILE --size WxH --out PNG  the picture of the system's small preview
+//   vxscene extract FILE DIR                   open a scene into a folder of plain files
+//   vxscene build DIR --out FILE [--stub EXE]  make such a folder into a scene saver
+//   vxscene new DIR --background PICTURE       a folder to start a scene from
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -34,7 +37,10 @@ constexpr const char* kUsage =
     "       vxscene sample --out DIR\n"
     "       vxscene demo --out DIR\n"
     "       vxscene wav FILE.wav\n"
-    "       vxscene preview FILE --size WxH --out FILE.png\n";
+    "       vxscene preview FILE --size WxH --out FILE.png\n"
+    "       vxscene extract FILE DIR           (a scene saver or project file into a folder of plain files)\n"
+    "       vxscene build DIR --out FILE [--stub EXE]   (such a folder into a scene saver)\n"
+    "       vxscene new DIR --background PICTURE        (a folder to start a scene from)\n";
 
 }  // namespace
 
@@ -57,6 +63,9 @@ int main(int argc, char** argv) {
     if (command == "demo") return RunDemo(args);
     if (command == "wav") return RunWav(args);
     if (command == "preview") return RunPreview(args);
+    if (command == "extract") return RunExtract(args);
+    if (command == "build") return RunBuild(args);
+    if (command == "new") return RunNew(args);
     if (command == "--help" || command == "help") {
       std::fputs(kUsage, stdout);
       return 0;
