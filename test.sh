@@ -16,6 +16,8 @@ echo "== the Linux player end to end (its own Xvfb, real X events)"
 tests/e2e/linux_saver.sh build/default
 echo "== the Linux configuration dialog end to end"
 tests/e2e/linux_config.sh build/default
+echo "== a scene made with vxscene new and build, played end to end"
+tests/e2e/linux_authoring.sh build/default
 
 echo "== objects, GIF players and the drawing thread under the thread and address sanitizers"
 cmake --preset tsan >/dev/null

@@ -2,7 +2,9 @@
 """Pictures and checks for vxscene_authoring.sh, written with the standard library only.
 
   authoring_pictures.py stripes FILE.png W H
-      a picture of horizontal stripes (waves that move rows show in it everywhere)
+      a picture of sharp horizontal stripes (waves that move rows show in it everywhere)
+  authoring_pictures.py soft FILE.png W H
+      a picture whose rows change slowly (waves show in it, but only a little)
   authoring_pictures.py region FILE.png W H KIND X0 Y0 X1 Y1 VALUE
       a regions picture with the rectangle X0..X1-1, Y0..Y1-1 painted, the rest left empty:
       KIND rgb (VALUE a region, its colour on black), rgba (the same on fully transparent
@@ -15,6 +17,7 @@
       every pixel in which a frame differs from the first lies inside RECT ("X0,Y0,X1,Y1"), and
       at least half of RECT's pixels do in some frame
 """
+import math
 import struct
 import sys
 import zlib
@@ -36,6 +39,12 @@ def png(width, height, colour_type, rows, palette=None):
 
 def stripes(path, width, height):
     rows = [bytes((40 + 60 * (y % 3), 90 + 50 * (y % 3), 160) * width) for y in range(height)]
+    open(path, "wb").write(png(width, height, 2, rows))
+
+
+def soft(path, width, height):
+    shade = lambda y: int(120 + 40 * math.sin(y / 10.0))
+    rows = [bytes((shade(y) // 2, shade(y), 200) * width) for y in range(height)]
     open(path, "wb").write(png(width, height, 2, rows))
 
 
@@ -101,8 +110,8 @@ def moved(width, height, rect, first_frame, frames):
 
 if __name__ == "__main__":
     command, args = sys.argv[1], sys.argv[2:]
-    if command == "stripes":
-        stripes(args[0], int(args[1]), int(args[2]))
+    if command in ("stripes", "soft"):
+        (stripes if command == "stripes" else soft)(args[0], int(args[1]), int(args[2]))
     elif command == "region":
         bad = None
         if len(args) > 9:
