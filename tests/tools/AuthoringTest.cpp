@@ -113,7 +113,8 @@ TEST(Authoring, BuildGivesLeftOutValuesTheReadersDefaults) {
 
   TAnimObjects reference;
   reference.Threaded = false;
-  reference.LoadFromText("[Obj0]\r\nObjType=GIF\r\nFilename=a.gif\r\n[Obj1]\r\nObjType=IMG\r\nFilename=C:\\art\\a.gif\r\n");
+  reference.LoadFromText(
+      "[Obj0]\r\nObjType=GIF\r\nFilename=a.gif\r\n[Obj1]\r\nObjType=IMG\r\nFilename=C:\\art\\a.gif\r\n");
   ASSERT_EQ(project.Objects.Count(), 2);
   for (int i = 0; i < 2; ++i) EXPECT_EQ(ObjectJson(project.Objects.Items(i)), ObjectJson(reference.Items(i))) << i;
 }

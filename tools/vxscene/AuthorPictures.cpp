@@ -41,7 +41,8 @@ constexpr int32_t kThumbnailHeight = 60;
 const uint8_t* Data(const std::string& bytes) { return reinterpret_cast<const uint8_t*>(bytes.data()); }
 
 uint32_t BigEndian32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 | p[3];
+  return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 |
+         p[3];
 }
 
 void DecodePng(const std::string& bytes, TBitmap32& surface) {
@@ -215,7 +216,8 @@ std::vector<uint8_t> ReadRegionPicture(const std::string& bytes, const std::stri
         regions.push_back(static_cast<uint8_t>(region));
         continue;
       }
-      if (std::optional<std::vector<TColor32>> palette = PngPalette(bytes)) return RegionsByIndex(picture, *palette, place);
+      if (std::optional<std::vector<TColor32>> palette = PngPalette(bytes))
+        return RegionsByIndex(picture, *palette, place);
       throw std::runtime_error(PixelPlace(place, x, y) + " is " + ColorName(pixel) +
                                (AlphaOf(pixel) == 255 ? "" : " and partly transparent") +
                                ", neither black nor a region colour (see regionColors in scene.json)");

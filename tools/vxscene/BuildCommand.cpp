@@ -28,7 +28,7 @@ namespace {
 
 constexpr int64_t kSceneJsonLimit = 16 << 20;
 
-std::string Dump(const TJson& value) { return value.dump(-1, ' ', false); }
+std::string Dump(const TJson& value) { return value.dump(-1, ' ', false, TJson::error_handler_t::replace); }
 
 // A picture of the folder as a JPEG: its own bytes when it is one, else encoded. Decoded into
 // `surface` either way.
@@ -78,7 +78,7 @@ std::string Item(const char* list, size_t index) { return std::string(list) + "[
 
 // The scene as the package will hold it.
 struct TBuiltScene {
-  std::string Project;                  // the project file's bytes
+  std::string Project;  // the project file's bytes
   TSceneHeaderValues Header;
   std::vector<std::string> EntryNames;  // the media's names in the package, in package order
   std::vector<std::string> MediaPaths;  // their files in the folder

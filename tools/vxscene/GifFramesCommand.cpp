@@ -66,10 +66,11 @@ int RunGifFrames(const Arguments& args) {
   }
 
   const int32_t speed = TGifObject::PlaybackSpeed(object.AnimSpeed);
-  WriteFileBytes((out / "paintings.json").string(),
-                 JsonLine(TJson{{"width", picture.Width()}, {"height", picture.Height()}, {"speed", speed},
-                                {"paintings", listed}}) +
-                     "\n");
+  WriteFileBytes(
+      (out / "paintings.json").string(),
+      JsonLine(
+          TJson{{"width", picture.Width()}, {"height", picture.Height()}, {"speed", speed}, {"paintings", listed}}) +
+          "\n");
   std::printf("wrote %d paintings of %d x %d into %s\n", static_cast<int>(listed.size()), picture.Width(),
               picture.Height(), out.string().c_str());
   return 0;

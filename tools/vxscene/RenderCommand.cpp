@@ -50,7 +50,8 @@ platform::TTimeOfDay TimeOption(const std::string& text) {
 
 int RunRender(const Arguments& args) {
   TParsedArguments parsed = ParseArguments(
-      args, {"out", "frames", "frame-ms", "seed", "time", "size", "speed", "clock-pos", "gif", "gif-width", "sound-log"},
+      args,
+      {"out", "frames", "frame-ms", "seed", "time", "size", "speed", "clock-pos", "gif", "gif-width", "sound-log"},
       {"stretch", "proportional", "clock", "no-weather"});
   if (parsed.positional.size() != 1 || !parsed.Has("out")) throw EUsageError("render needs FILE and --out DIR");
   const std::string& file = parsed.positional[0];

@@ -78,7 +78,8 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 // ---- TStagedFolder ----
 
 TStagedFolder::TStagedFolder(const std::string& target) : target_(target) {
-  while (target_.size() > 1 && (target_.back() == '/' || target_.back() == platform::PathDelimiter())) target_.pop_back();
+  while (target_.size() > 1 && (target_.back() == '/' || target_.back() == platform::PathDelimiter()))
+    target_.pop_back();
   std::error_code error;
   if (fs::exists(target_, error) && (!fs::is_directory(target_, error) || !fs::is_empty(target_, error))) {
     throw std::runtime_error(target_ + " is not an empty folder; choose a new one");

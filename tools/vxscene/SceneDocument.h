@@ -40,8 +40,8 @@ struct TSceneValues {
   std::optional<std::string> Thumbnail;  // none: thumbnail.jpg when there is one, else made
   std::array<TWaveParam, kWaveCount> Waves;
   TWeatherParam Weather;
-  std::vector<SoundSlot> Sounds;  // the used slots
-  TJson Objects = TJson::array();  // one object section each (ObjectJson)
+  std::vector<SoundSlot> Sounds;           // the used slots
+  TJson Objects = TJson::array();          // one object section each (ObjectJson)
   std::vector<std::string> BuildSettings;  // the items of the comma text
   TExtraInfo ExtraInfo;
   TSceneHeader Header;

@@ -69,8 +69,8 @@ const TExtraInfoKey kExtraInfoKeys[] = {
 
 constexpr int32_t kMinInt = std::numeric_limits<int32_t>::min();
 constexpr int32_t kMaxInt = std::numeric_limits<int32_t>::max();
-constexpr int32_t kDay = 24 * 60 * 60;   // seconds
-constexpr int32_t kFar = 100000;         // design pixels: far beyond the largest picture
+constexpr int32_t kDay = 24 * 60 * 60;  // seconds
+constexpr int32_t kFar = 100000;        // design pixels: far beyond the largest picture
 
 struct TRangeEntry {
   const char* Group;
@@ -134,7 +134,7 @@ const TRangeEntry kRanges[] = {
     {"objects", "TransparentColor", {kMinInt, 0x00FFFFFF}},  // $00BBGGRR, or a system colour below 0
 };
 
-std::string Quoted(const TJson& value) { return value.dump(-1, ' ', false); }
+std::string Quoted(const TJson& value) { return value.dump(-1, ' ', false, TJson::error_handler_t::replace); }
 
 }  // namespace
 
@@ -183,7 +183,8 @@ void AuthorError(const std::string& place, const std::string& what) { throw std:
 
 std::string Windows1252At(const std::string& place, const std::string& utf8) {
   std::optional<std::string> text = Windows1252FromUtf8(utf8);
-  if (!text) AuthorError(place, Quoted(TJson(utf8)) + " holds a character the scene's texts cannot store (Windows-1252)");
+  if (!text)
+    AuthorError(place, Quoted(TJson(utf8)) + " holds a character the scene's texts cannot store (Windows-1252)");
   return *text;
 }
 

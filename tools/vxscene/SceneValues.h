@@ -87,8 +87,9 @@ class TAuthorObject {
   // Throws unless `value` is an object.
   TAuthorObject(const TJson& value, std::string place);
 
-  const std::string& Place() const { return place_; }
-  std::string PlaceOf(std::string_view key) const { return place_.empty() ? std::string(key) : place_ + "." + std::string(key); }
+  std::string PlaceOf(std::string_view key) const {
+    return place_.empty() ? std::string(key) : place_ + "." + std::string(key);
+  }
   // Throws for the first member whose name is not one of `known`.
   void AllowOnly(const std::vector<std::string>& known) const;
   const TJson* Find(std::string_view key) const;

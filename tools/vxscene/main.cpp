@@ -38,9 +38,9 @@ constexpr const char* kUsage =
     "       vxscene demo --out DIR\n"
     "       vxscene wav FILE.wav\n"
     "       vxscene preview FILE --size WxH --out FILE.png\n"
-    "       vxscene extract FILE DIR           (a scene saver or project file into a folder of plain files)\n"
-    "       vxscene build DIR --out FILE [--stub EXE]   (such a folder into a scene saver)\n"
-    "       vxscene new DIR --background PICTURE        (a folder to start a scene from)\n";
+    "       vxscene new DIR --background PICTURE       (a scene folder to start from)\n"
+    "       vxscene extract FILE DIR                   (a scene saver or project file as a scene folder)\n"
+    "       vxscene build DIR --out FILE [--stub EXE]  (a scene folder made into a scene saver)\n";
 
 }  // namespace
 
