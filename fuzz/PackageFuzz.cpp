@@ -1,5 +1,5 @@
 // FindPackage + ExtractPackage over arbitrary file bytes; the header's names go through the
-// same refusal as the saver's extraction.
+// same refusal as the saver's extraction, and a header refused for its size ends it cleanly.
 #include <unistd.h>
 #include <cstdint>
 #include <cstdio>
@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "base/uErrors.h"
 #include "platform/Platform.h"
 #include "project/uProjectExtractor.h"
 #include "project/uSceneFolder.h"
@@ -32,7 +33,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int32_t count = 0;
   lumora::FindPackage(exe, position, count);
   const std::string scene = (Folder() / "scene").string();
-  lumora::TScene extracted = lumora::ExtractSceneInto(exe, scene);
+  lumora::TScene extracted;
+  try {
+    extracted = lumora::ExtractSceneInto(exe, scene);
+  } catch (const lumora::EInOutError&) {
+    std::filesystem::remove_all(scene);
+    return 0;
+  }
   // Nothing may land outside the scene folder: every written name is a bare name inside it.
   for (const std::string& file : extracted.SceneFiles) {
     if (!file.empty() && file.rfind(extracted.SceneFolder, 0) != 0) __builtin_trap();

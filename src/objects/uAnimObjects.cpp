@@ -1,7 +1,9 @@
 // The object list (see uAnimObjects.h).
 #include "objects/uAnimObjects.h"
 
+#include "base/uErrors.h"
 #include "base/uIniText.h"
+#include "base/uLimits.h"
 #include "objects/uImageObjects.h"
 
 namespace lumora {
@@ -21,8 +23,13 @@ void TAnimObjects::Clear() {
 
 void TAnimObjects::LoadFromText(const std::string& text) {
   Clear();
+  // Parsed once for all objects: were each object to parse the whole text and keep its copy,
+  // a load would take time and memory in the square of the object count.
   const TIniText ini(text);
   const size_t sections = ini.SectionNames().size();
+  if (sections > static_cast<size_t>(kMaxObjects)) {
+    throw EInOutError(LimitMessage("The object text holds", static_cast<int64_t>(sections), "sections", kMaxObjects));
+  }
   for (size_t number = 0; number < sections; ++number) {
     const std::string section = "Obj" + std::to_string(number);
     if (ini.ReadString(section, "ObjType", "") == "GIF") {
@@ -31,7 +38,7 @@ void TAnimObjects::LoadFromText(const std::string& text) {
       object.Threaded = Threaded;
       object.Shell = Shell;
       Add(std::move(gif));
-      object.LoadFromText(text);
+      object.LoadFromIni(ini);
     }
     if (ini.ReadString(section, "ObjType", "") == "IMG") {
       auto image = std::make_unique<TImgObject>();
@@ -39,7 +46,7 @@ void TAnimObjects::LoadFromText(const std::string& text) {
       object.Threaded = Threaded;
       object.Shell = Shell;
       Add(std::move(image));
-      object.LoadFromText(text);
+      object.LoadFromIni(ini);
     }
   }
 }

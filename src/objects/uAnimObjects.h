@@ -31,7 +31,7 @@ class TAnimObjects {
   // Clear, then one object per probed section: for each number below the count of sections in
   // the text (whatever their names), "ObjType" of "Obj<number>" exactly "GIF" makes a GIF
   // object and exactly "IMG" a still-picture object, which read the whole text. No picture is
-  // loaded here.
+  // loaded here. A text of more than kMaxObjects sections throws EInOutError and makes none.
   void LoadFromText(const std::string& text);
 
   // False: objects made from now on run no threads when started (the deterministic renderer

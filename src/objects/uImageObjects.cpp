@@ -114,10 +114,11 @@ const TIniKey<TGifObject> kGifKeys[] = {
 
 std::span<const TIniKey<TGifObject>> TGifObject::Keys() { return kGifKeys; }
 
-void TGifObject::LoadFromText(const std::string& text) {
-  Ini.SetText(text);
-  ReadIniKeys(Ini, SectionName(), Keys(), *this);
-  LoadCommonFromText(text);
+void TGifObject::LoadFromText(const std::string& text) { LoadFromIni(TIniText(text)); }
+
+void TGifObject::LoadFromIni(const TIniText& ini) {
+  ReadIniKeys(ini, SectionName(), Keys(), *this);
+  LoadCommonFromIni(ini);
 }
 
 std::string TGifObject::SaveToText() {
@@ -245,10 +246,11 @@ const TIniKey<TImgObject> kImgKeys[] = {
 
 std::span<const TIniKey<TImgObject>> TImgObject::Keys() { return kImgKeys; }
 
-void TImgObject::LoadFromText(const std::string& text) {
-  Ini.SetText(text);
-  ReadIniKeys(Ini, SectionName(), Keys(), *this);
-  LoadCommonFromText(text);
+void TImgObject::LoadFromText(const std::string& text) { LoadFromIni(TIniText(text)); }
+
+void TImgObject::LoadFromIni(const TIniText& ini) {
+  ReadIniKeys(ini, SectionName(), Keys(), *this);
+  LoadCommonFromIni(ini);
 }
 
 std::string TImgObject::SaveToText() {

@@ -78,6 +78,8 @@ class TGifObject : public TAnimImgObject {
   void Stop() override;
   std::string SaveToText() override;
   void LoadFromText(const std::string& text);
+  // The same from the text already parsed (see LoadCommonFromIni).
+  void LoadFromIni(const TIniText& ini);
   // The keys of a GIF object's section behind the common ones, in writing order.
   static std::span<const TIniKey<TGifObject>> Keys();
 
@@ -118,6 +120,8 @@ class TImgObject : public TAnimImgObject {
   void Reset() override;
   std::string SaveToText() override;
   void LoadFromText(const std::string& text);
+  // The same from the text already parsed (see LoadCommonFromIni).
+  void LoadFromIni(const TIniText& ini);
   // The keys of a still-picture object's section behind the common ones, in writing order.
   static std::span<const TIniKey<TImgObject>> Keys();
   // Loads the still picture at `path` (by its extension) and sets the key colour.

@@ -76,9 +76,10 @@ const TIniKey<TAnimObject> kCommonKeys[] = {
 
 std::span<const TIniKey<TAnimObject>> TAnimObject::CommonKeys() { return kCommonKeys; }
 
-void TAnimObject::LoadCommonFromText(const std::string& text) {
-  Ini.SetText(text);
-  ReadIniKeys(Ini, SectionName(), CommonKeys(), *this);
+void TAnimObject::LoadCommonFromText(const std::string& text) { LoadCommonFromIni(TIniText(text)); }
+
+void TAnimObject::LoadCommonFromIni(const TIniText& ini) {
+  ReadIniKeys(ini, SectionName(), CommonKeys(), *this);
   Scaled = true;  // every loaded object is scaled
 }
 

@@ -40,6 +40,9 @@ class TAnimObject {
   virtual std::string SaveToText();
   // Reads the common keys of section "Obj<Index>" of the whole object text.
   virtual void LoadCommonFromText(const std::string& text);
+  // The same from the text already parsed: a list of many objects parses its text once, and no
+  // object keeps a copy of it.
+  void LoadCommonFromIni(const TIniText& ini);
   // The keys every object section holds, in writing order.
   static std::span<const TIniKey<TAnimObject>> CommonKeys();
 

@@ -6,13 +6,15 @@
 #include <optional>
 #include <string>
 
+#include "base/uLimits.h"
 #include "platform/Platform.h"
 
 namespace lumora {
 
 // The file's bytes, or nullopt when it cannot be opened or holds more than `limit` bytes (so a
-// hostile file can never demand more memory than that).
-std::optional<std::string> ReadTextFile(const std::string& path, int64_t limit = 4 << 20);
+// hostile file can never demand more memory than that). Callers that must tell the two apart
+// check the size themselves.
+std::optional<std::string> ReadTextFile(const std::string& path, int64_t limit = kMaxIniTextBytes);
 
 // A file written in pieces to a temporary file beside `path`; Commit flushes it and moves it
 // over `path`. Without a Commit the temporary file is removed and `path` stays as it was.

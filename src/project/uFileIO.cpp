@@ -59,6 +59,11 @@ void TMyStream::Require(int64_t count, const char* what) const {
   if (count > Remaining()) throw EInOutError(std::string(what) + " runs past the end of the project file");
 }
 
+void TMyStream::RequireWithin(int64_t count, int64_t limit, const char* what) const {
+  if (count > limit) throw EInOutError(LimitMessage(std::string("The ") + what + " is", count, "bytes long", limit));
+  Require(count, what);
+}
+
 void TMyStream::ReadBuffer(void* buffer, int64_t count) {
   Require(count, "Read");
   if (file_.Read(buffer, count) != count) throw EInOutError("Stream read error");
@@ -77,16 +82,16 @@ std::string TMyStream::ReadMagic(int length) {
   return magic;
 }
 
-std::string TMyStream::ReadCountedText() {
+std::string TMyStream::ReadCountedText(int64_t limit, const char* what) {
   const int32_t length = ReadInteger();
-  Require(length, "text length");
+  RequireWithin(length, limit, what);
   std::string text(static_cast<size_t>(length), '\0');
   ReadBuffer(text.data(), length);
   return text;
 }
 
-void TMyStream::ReadToStream(std::vector<uint8_t>& stream, int32_t count) {
-  Require(count, "picture size");
+void TMyStream::ReadToStream(std::vector<uint8_t>& stream, int32_t count, int64_t limit, const char* what) {
+  RequireWithin(count, limit, what);
   stream.resize(static_cast<size_t>(count));
   ReadBuffer(stream.data(), count);
 }
@@ -106,10 +111,10 @@ void TFileLoader::LoadFromFile(const std::string& fileName) {
   if (stream.ReadMagic(8) != kProjectMagic) {
     throw EInOutError("Incorrect Project File!");
   }
-  Title = stream.ReadCountedText();
-  Description = stream.ReadCountedText();
+  Title = stream.ReadCountedText(kMaxProjectTextBytes, "title");
+  Description = stream.ReadCountedText(kMaxProjectTextBytes, "description");
 
-  stream.ReadToStream(memory, stream.ReadInteger());
+  stream.ReadToStream(memory, stream.ReadInteger(), kMaxPictureFileBytes, "thumbnail");
   DecodeJpeg(memory.data(), memory.size(), Thumbnail);
   memory.clear();
 
@@ -117,25 +122,28 @@ void TFileLoader::LoadFromFile(const std::string& fileName) {
   for (int i = 0; i < 4; ++i) stream.ReadBuffer(Waves[static_cast<size_t>(i)].Record.data(), TWaveParam::kSize);
 
   const int32_t runCount = stream.ReadInteger();
+  if (runCount > kMaxRegionRuns) {
+    throw EInOutError(LimitMessage("The region mask has", runCount, "runs", kMaxRegionRuns));
+  }
   if (runCount < 0 || static_cast<int64_t>(runCount) * 4 > stream.Remaining()) {
     throw EInOutError("The region runs run past the end of the project file");
   }
   Runs.resize(static_cast<size_t>(runCount));
   for (int32_t& run : Runs) run = stream.ReadInteger();
 
-  stream.ReadToStream(memory, stream.ReadInteger());
+  stream.ReadToStream(memory, stream.ReadInteger(), kMaxPictureFileBytes, "background picture");
   DecodeJpeg(memory.data(), memory.size(), Background);
   memory.clear();
   memory.shrink_to_fit();
 
-  SingleSoundPath = stream.ReadCountedText();
+  SingleSoundPath = stream.ReadCountedText(kMaxProjectTextBytes, "single sound path");
   stream.ReadBuffer(WeatherRecord.data(), TWeatherParam::kSize);
 
-  // The optional tail: whatever could be read stands.
+  // The optional tail: whatever could be read stands, also when a length passes its limit.
   try {
     if (!stream.AtEnd()) stream.ReadBuffer(SoundSlots.data(), static_cast<int64_t>(SoundSlots.size()));
-    ObjectText = stream.ReadCountedText();
-    BuildSettings = stream.ReadCountedText();
+    ObjectText = stream.ReadCountedText(kMaxObjectTextBytes, "object text");
+    BuildSettings = stream.ReadCountedText(kMaxProjectTextBytes, "build settings");
     const int32_t further = stream.ReadInteger();
     // Only four more records fit beside the first four; a larger count reads four.
     for (int32_t i = 0; i < std::min(further, 4); ++i) {

@@ -7,8 +7,9 @@
 //   object sections, build settings, further wave count M and M records.
 // Fields up to the weather record must be there; the tail keeps whatever could be read.
 //
-// Every length or size read from the file is checked against the bytes left before anything is
-// allocated for it, so a short hostile file cannot demand large amounts of memory.
+// Every length or size read from the file is checked against its limit (base/uLimits.h) and the
+// bytes left before anything is allocated for it, so a hostile file cannot demand large amounts
+// of memory: a short one claims bytes it does not hold, a long one more than any scene needs.
 #pragma once
 
 #include <array>
@@ -16,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "base/uLimits.h"
 #include "base/uRegionColors.h"
 #include "platform/Platform.h"
 #include "project/uVXProject.h"
@@ -39,10 +41,13 @@ class TMyStream {
   void ReadBuffer(void* buffer, int64_t count);
   int32_t ReadInteger();
   std::string ReadMagic(int length);
-  // A 32-bit length, then that many bytes.
-  std::string ReadCountedText();
-  // Sizes `stream` to `count` bytes and reads them straight into it.
-  void ReadToStream(std::vector<uint8_t>& stream, int32_t count);
+  // A 32-bit length, then that many bytes. A length above `limit` throws EInOutError("The
+  // <what> is N bytes long; at most <limit> are allowed"); the default is the largest any field
+  // of a project file may be, a stored picture's.
+  std::string ReadCountedText(int64_t limit = kMaxPictureFileBytes, const char* what = "counted text");
+  // Sizes `stream` to `count` bytes and reads them straight into it; `limit` and `what` as above.
+  void ReadToStream(std::vector<uint8_t>& stream, int32_t count, int64_t limit = kMaxPictureFileBytes,
+                    const char* what = "picture");
 
   int64_t Position() const { return position_; }
   int64_t Remaining() const { return size_ - position_; }
@@ -51,6 +56,8 @@ class TMyStream {
  private:
   // Throws unless `count` bytes (non-negative) are left.
   void Require(int64_t count, const char* what) const;
+  // Throws unless `count` is within `limit` and that many bytes are left.
+  void RequireWithin(int64_t count, int64_t limit, const char* what) const;
 
   platform::TFile file_;
   int64_t size_ = 0;
@@ -61,8 +68,8 @@ class TFileLoader {
  public:
   TFileLoader();
 
-  // Reads the whole file; throws on a bad magic ("Incorrect Project File!"), a read error in
-  // the mandatory fields, or a picture that cannot be decoded.
+  // Reads the whole file; throws on a bad magic ("Incorrect Project File!"), a read error or a
+  // length beyond its limit in the mandatory fields, or a picture that cannot be decoded.
   void LoadFromFile(const std::string& fileName);
 
   std::array<TWaveParam, kWaveCount> Waves;

@@ -6,6 +6,7 @@
 #include "base/uErrors.h"
 #include "base/uIniRecord.h"
 #include "base/uIniText.h"
+#include "base/uLimits.h"
 #include "base/uPathText.h"
 #include "objects/uImageObjects.h"
 #include "platform/Platform.h"
@@ -17,6 +18,15 @@ namespace lumora {
 namespace {
 
 constexpr const char* kHeaderSection = "Header";
+
+// The header text; a missing one reads as empty, so that every key takes its default.
+std::string ReadHeaderText(const std::string& path) {
+  const int64_t size = platform::TFile::OpenRead(path).Size();
+  if (size > kMaxIniTextBytes) {
+    throw EInOutError(LimitMessage("The package header is", size, "bytes long", kMaxIniTextBytes));
+  }
+  return ReadTextFile(path, kMaxIniTextBytes).value_or(std::string());
+}
 
 }  // namespace
 
@@ -33,7 +43,10 @@ std::span<const TIniKey<TSceneHeader>> TSceneHeader::Keys() { return kHeaderKeys
 TSceneHeader TSceneHeader::Read(const TIniText& ini, int32_t maxEntries) {
   TSceneHeader header;
   ReadIniKeys(ini, kHeaderSection, Keys(), header);
-  int32_t listed = std::clamp(header.ResCount, 0, std::max(maxEntries, 0));
+  const int32_t listed = std::clamp(header.ResCount, 0, std::max(maxEntries, 0));
+  if (listed > kMaxPackageEntries) {
+    throw EInOutError(LimitMessage("The package header lists", listed, "entries", kMaxPackageEntries));
+  }
   header.Res.reserve(static_cast<size_t>(listed));
   for (int32_t i = 0; i < listed; ++i) {
     header.Res.push_back(ini.ReadString(kHeaderSection, "Res" + std::to_string(i), ""));
@@ -61,7 +74,14 @@ TScene ExtractSceneInto(const std::string& packageFile, const std::string& folde
   int64_t position = 0;
   int32_t entries = 0;
   FindPackage(packageFile, position, entries);
-  scene.Header = TSceneHeader::Read(TIniText(ReadTextFile(headerPath).value_or(std::string())), entries);
+  try {
+    scene.Header = TSceneHeader::Read(TIniText(ReadHeaderText(headerPath)), entries);
+  } catch (const EInOutError&) {
+    // Refused for its size: nobody will remove what was extracted so far, so it goes now.
+    platform::EraseFile(headerPath);
+    platform::RemoveFolder(bare);
+    throw;
+  }
 
   for (const std::string& name : scene.Header.Res) {
     if (IsBareFileName(name)) {

@@ -29,7 +29,8 @@ struct TSceneHeader {
   int32_t MusicVolume = 100;
   int32_t SoundVolume = 100;
 
-  // Reads the header; at most `maxEntries` "Res" names (the package cannot hold more).
+  // Reads the header; at most `maxEntries` "Res" names (the package cannot hold more). When more
+  // than kMaxPackageEntries names would be listed, throws EInOutError before listing any.
   static TSceneHeader Read(const TIniText& ini, int32_t maxEntries);
   // The keys of section "Header" besides the "Res" names.
   static std::span<const TIniKey<TSceneHeader>> Keys();
@@ -48,7 +49,8 @@ std::string SceneFolderFor(const std::string& programPath);
 
 // Creates `folder` (one level) when missing, extracts the header from `packageFile`, then every
 // entry to the name the header gives it. A name that is not a bare file name is refused: that
-// entry is not written and the rest goes on. Throws EInOutError when the folder cannot be made.
+// entry is not written and the rest goes on. Throws EInOutError when the folder cannot be made,
+// and when the header holds more than kMaxIniTextBytes or lists more than kMaxPackageEntries.
 TScene ExtractSceneInto(const std::string& packageFile, const std::string& folder);
 
 // The saver's and the dialog's extraction: the program's package into its scene folder.

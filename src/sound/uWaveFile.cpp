@@ -6,6 +6,7 @@
 
 #include "base/uByteOrder.h"
 #include "base/uErrors.h"
+#include "base/uLimits.h"
 #include "platform/Platform.h"
 
 namespace lumora {
@@ -13,7 +14,6 @@ namespace {
 
 constexpr size_t kBasicFormatBytes = 16;
 constexpr size_t kFormatExBytes = 18;  // the basic record plus its cbSize
-constexpr int64_t kMaxWaveFileBytes = int64_t{256} * 1024 * 1024;
 // The tail every standard sub-format GUID shares after its 16-bit tag and two zero bytes.
 constexpr uint8_t kGuidTail[12] = {0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
@@ -80,7 +80,9 @@ TWaveFile ReadWaveFile(const std::string& path) {
   platform::TFile file = platform::TFile::OpenRead(path);
   const int64_t size = file.IsOpen() ? file.Size() : -1;
   if (size < 0) throw EInOutError("Unable to read " + path);
-  if (size > kMaxWaveFileBytes) Invalid();
+  if (size > kMaxSoundFileBytes) {
+    throw EInOutError(LimitMessage("The sound file " + path + " is", size, "bytes long", kMaxSoundFileBytes));
+  }
   std::vector<uint8_t> bytes(static_cast<size_t>(size));
   if (file.Read(bytes.data(), size) != size) throw EInOutError("Unable to read " + path);
   return ReadWave(bytes.data(), bytes.size());

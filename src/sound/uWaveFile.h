@@ -46,7 +46,7 @@ struct TWaveFile {
 
 TWaveFile ReadWave(const uint8_t* data, size_t size);
 // The whole file read first; one that cannot be read is EInOutError("Unable to read <path>"),
-// one larger than 256 MB is invalid.
+// one of more than kMaxSoundFileBytes is refused before it is read.
 TWaveFile ReadWaveFile(const std::string& path);
 
 }  // namespace lumora

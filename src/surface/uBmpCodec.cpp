@@ -19,7 +19,7 @@
 #define STBI_NO_LINEAR
 #define STBI_NO_HDR
 #define STBI_NO_FAILURE_STRINGS
-#define STBI_MAX_DIMENSIONS 16384
+#define STBI_MAX_DIMENSIONS lumora::kMaxPictureSide
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wunused-function"
@@ -79,7 +79,7 @@ TBmp32Layout ReadBmp32Header(const uint8_t* data, size_t size) {
   layout.Width = width;
   layout.TopDown = height < 0;
   layout.Height = height < 0 ? -height : height;
-  CheckPictureSize(layout.Width, layout.Height, "BMP");
+  CheckPictureSize(layout.Width, layout.Height, "bitmap");
 
   const uint32_t compression = GetLe32(info + 16);
   if (compression == kBiBitfields || compression == kBiAlphaBitfields) {
@@ -133,7 +133,7 @@ void DecodeBmpOther(const uint8_t* data, size_t size, TBitmap32& surface) {
   int width = 0, height = 0, channels = 0;
   if (!stbi_info_from_memory(data, length, &width, &height, &channels)) throw EPictureError("BMP: unreadable header");
   if (width <= 0 || height <= 0) throw EPictureError("BMP: bad picture size");  // stb decodes 0 x N
-  CheckPictureSize(width, height, "BMP");
+  CheckPictureSize(width, height, "bitmap");
   // stb_image reads zeros past the end of the data, so a few header bytes could make it allocate
   // and fill hundreds of megabytes; the rows must be in the file first.
   const uint8_t* info = data + kFileHeaderBytes;

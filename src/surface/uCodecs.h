@@ -1,9 +1,9 @@
 // Picture codecs: JPEG (libjpeg-turbo), GIF (giflib), Windows bitmaps (stb_image), PNG writing
 // (stb_image_write), and still pictures chosen by file extension.
 //
-// Every decoder checks the picture's size before it allocates: wider or higher than 16384
-// pixels, or more than 64 million pixels, is refused. Every failure raises EPictureError with
-// one short message saying what is wrong; no decoder crashes on hostile bytes.
+// Every decoder checks the picture's size before it allocates, against the limits of
+// base/uLimits.h (kMaxPictureSide per side, kMaxPicturePixels in all). Every failure raises
+// EPictureError with one short message saying what is wrong; no decoder crashes on hostile bytes.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/uErrors.h"
+#include "base/uLimits.h"
 
 namespace lumora {
 
@@ -19,9 +20,8 @@ class TBitmap;
 class TBitmap32;
 struct TRect;
 
-inline constexpr int32_t kMaxPictureSide = 16384;
-inline constexpr int64_t kMaxPicturePixels = 64 * 1000 * 1000;
-// Throws EPictureError("<what>: W x H ...") when a picture of that size must be refused.
+// Throws EPictureError when a picture of that size must be refused: "The <what> is 20000 pixels
+// wide; at most 16384 are allowed" (or high, or holds too many pixels, or a negative size).
 void CheckPictureSize(int64_t width, int64_t height, const char* what);
 
 // ---- JPEG ----
@@ -67,8 +67,9 @@ struct TGifImage {
   std::vector<TGifFrame> Frames;  // in file order
 };
 
-// Decodes a whole GIF. A file whose later frames are damaged keeps the frames decoded before
-// the damage; a file without a single decodable frame raises EPictureError.
+// Decodes a whole GIF. A file whose later frames are damaged, or would pass kMaxGifFrames or
+// kMaxGifTotalPixels, keeps the frames decoded before them; a file without a single decodable
+// frame raises EPictureError.
 TGifImage DecodeGif(const uint8_t* data, size_t size);
 TGifImage DecodeGifFile(const std::string& fileName);
 // Writes a GIF89a with the global table, every frame (local tables, control blocks) and a
@@ -106,8 +107,8 @@ void DecodeBmp(const uint8_t* data, size_t size, TBitmap32& surface);
 // (first frame). Throws EPictureError for other extensions, unreadable files or bad content.
 // On failure the surface is left as it was.
 void LoadPicture(const std::string& fileName, TBitmap32& surface);
-// A whole picture file's bytes; EPictureError when it cannot be read or is larger than 256 MB.
-inline constexpr int64_t kMaxPictureFileBytes = int64_t{256} * 1024 * 1024;
+// A whole picture file's bytes; EPictureError when it cannot be read or holds more than
+// kMaxPictureFileBytes (refused before anything is read).
 std::string ReadPictureFile(const std::string& fileName);
 
 // ---- PNG ----

@@ -18,10 +18,6 @@ namespace lumora {
 
 namespace {
 
-// All frames of one file together. A few kilobytes of LZW data can expand into a frame of the
-// largest allowed size, so without a total a small file could demand gigabytes.
-constexpr int64_t kMaxGifTotalPixels = int64_t{512} * 1024 * 1024;
-
 // ---- decoding ----
 
 struct TMemoryReader {
@@ -118,13 +114,18 @@ std::vector<uint8_t> Deinterlace(const std::vector<uint8_t>& rows, int32_t width
   return topDown;
 }
 
-// Reads one image into a new frame. Returns an empty text on success, else why it failed.
+// Reads one image into a new frame; throws EPictureError when it cannot, or when the frame would
+// pass a limit (checked before giflib records the frame or its pixels are allocated).
 void ReadFrame(GifFileType* file, TGifImage& gif, TPendingFrame& pending, int64_t& totalPixels) {
+  const auto frames = static_cast<int64_t>(gif.Frames.size());
+  if (frames >= kMaxGifFrames) throw EPictureError(LimitMessage("The GIF holds", frames + 1, "frames", kMaxGifFrames));
   if (DGifGetImageDesc(file) == GIF_ERROR) throw EPictureError(GifError(file->Error));
   const GifImageDesc& desc = file->Image;
   CheckPictureSize(desc.Width, desc.Height, "GIF frame");
   const int64_t area = int64_t{desc.Width} * desc.Height;
-  if (totalPixels + area > kMaxGifTotalPixels) throw EPictureError("GIF: the frames hold too many pixels together");
+  if (totalPixels + area > kMaxGifTotalPixels) {
+    throw EPictureError(LimitMessage("The GIF's frames hold", totalPixels + area, "pixels", kMaxGifTotalPixels));
+  }
   totalPixels += area;
 
   TGifFrame frame;
@@ -251,7 +252,7 @@ TGifImage DecodeGif(const uint8_t* data, size_t size) {
   decoder.File = DGifOpen(&reader, ReadFromMemory, &error);
   if (decoder.File == nullptr) throw EPictureError(GifError(error));
   GifFileType* file = decoder.File;
-  CheckPictureSize(file->SWidth, file->SHeight, "GIF");
+  CheckPictureSize(file->SWidth, file->SHeight, "GIF screen");
 
   TGifImage gif;
   gif.Width = file->SWidth;
@@ -274,7 +275,8 @@ TGifImage DecodeGif(const uint8_t* data, size_t size) {
       }
     }
   } catch (const EPictureError&) {
-    // Damage after the first frame keeps the frames decoded before it.
+    // Damage after the first frame keeps the frames decoded before it, and so does a limit: an
+    // animation cut short still plays, where a refused one would show nothing.
     if (gif.Frames.empty()) throw;
   }
   if (gif.Frames.empty()) throw EPictureError("GIF: the file holds no image");

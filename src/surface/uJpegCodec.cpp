@@ -24,22 +24,20 @@
 namespace lumora {
 
 void CheckPictureSize(int64_t width, int64_t height, const char* what) {
+  const std::string subject = std::string("The ") + what;
   if (width < 0 || height < 0) {
-    throw EPictureError(std::string(what) + ": " + std::to_string(width) + " x " + std::to_string(height) +
-                        " pixels is not a picture size");
+    throw EPictureError(subject + " claims " + std::to_string(width) + " x " + std::to_string(height) +
+                        " pixels, which is not a picture size");
   }
-  if (width > kMaxPictureSide || height > kMaxPictureSide || width * height > kMaxPicturePixels) {
-    throw EPictureError(std::string(what) + ": " + std::to_string(width) + " x " + std::to_string(height) +
-                        " pixels is too large (at most " + std::to_string(kMaxPictureSide) +
-                        " per side and 64 million in all)");
-  }
+  if (width > kMaxPictureSide)
+    throw EPictureError(LimitMessage(subject + " is", width, "pixels wide", kMaxPictureSide));
+  if (height > kMaxPictureSide)
+    throw EPictureError(LimitMessage(subject + " is", height, "pixels high", kMaxPictureSide));
+  if (width * height > kMaxPicturePixels)
+    throw EPictureError(LimitMessage(subject + " holds", width * height, "pixels", kMaxPicturePixels));
 }
 
 namespace {
-
-// A progressive file can hold thousands of tiny scans, each a full pass over the coefficients;
-// real encoders write about ten. Beyond this many the file is refused rather than ground through.
-constexpr int kMaxJpegScans = 500;
 
 struct TJpegErrors {
   jpeg_error_mgr Manager;  // first member: libjpeg hands back a pointer to it
@@ -67,8 +65,9 @@ void InstallErrors(TJpegErrors& errors) {
 void OnJpegProgress(j_common_ptr info) {
   if (info->is_decompressor && reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxJpegScans) {
     // Left by the same jump as libjpeg's own errors; the caller's guard then releases it all.
-    std::snprintf(reinterpret_cast<TJpegErrors*>(info->err)->Message, JMSG_LENGTH_MAX, "more than %d scans",
-                  kMaxJpegScans);
+    std::snprintf(reinterpret_cast<TJpegErrors*>(info->err)->Message, JMSG_LENGTH_MAX,
+                  "the picture has %d scans; at most %d are allowed",
+                  reinterpret_cast<j_decompress_ptr>(info)->input_scan_number, kMaxJpegScans);
     std::longjmp(reinterpret_cast<TJpegErrors*>(info->err)->Jump, 1);
   }
 }
@@ -119,7 +118,7 @@ void ReadJpeg(TJpegDecompressor& jpeg, const uint8_t* data, size_t size, TBitmap
   info.progress = &jpeg.Progress;
   jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
   jpeg_read_header(&info, TRUE);
-  CheckPictureSize(info.image_width, info.image_height, "JPEG");
+  CheckPictureSize(info.image_width, info.image_height, "JPEG picture");
 
   const int bytesPerPixel = decoded.BytesPerPixel();
   const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;

@@ -35,7 +35,9 @@ std::string ReadPictureFile(const std::string& fileName) {
   if (!file.IsOpen()) throw EPictureError("cannot open " + fileName);
   const int64_t size = file.Size();
   if (size < 0) throw EPictureError("cannot read " + fileName);
-  if (size > kMaxPictureFileBytes) throw EPictureError(fileName + " is larger than 256 MB");
+  if (size > kMaxPictureFileBytes) {
+    throw EPictureError(LimitMessage("The picture file " + fileName + " is", size, "bytes long", kMaxPictureFileBytes));
+  }
   std::string bytes(static_cast<size_t>(size), '\0');
   int64_t done = 0;
   while (done < size) {

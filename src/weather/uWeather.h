@@ -9,6 +9,7 @@
 #include <span>
 #include <vector>
 
+#include "base/uLimits.h"
 #include "base/uRandom.h"
 #include "base/uSpeedTable.h"
 
@@ -19,8 +20,8 @@ class TBitmap32;
 template <class TParticle>
 class TWeatherEffect {
  public:
-  // At most 1000 particles; a negative count is none.
-  void SetCount(int32_t count) { count_ = std::clamp(count, 0, 1000); }
+  // At most kMaxWeatherParticles; a negative count is none.
+  void SetCount(int32_t count) { count_ = std::clamp(count, 0, kMaxWeatherParticles); }
   int32_t Count() const { return count_; }
 
   // Scatters Count particles over the surface (which must be set and sized).

@@ -10,9 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include "base/uErrors.h"
+#include "base/uLimits.h"
 #include "objects/uAnimObjects.h"
 #include "objects/uImageObjects.h"
 #include "objects/uObject.h"
+#include "support/AllocationCount.h"
 
 namespace lumora {
 namespace {
@@ -109,6 +112,35 @@ TEST(AnimObjectsList, TextWithoutSectionsGivesAnEmptyList) {
   EXPECT_EQ(list.Count(), 0);
   list.LoadFromText("ObjType=GIF\r\nFilename=a.gif\r\n");  // keys before any section are ignored
   EXPECT_EQ(list.Count(), 0);
+}
+
+TEST(AnimObjectsList, TextsOfMoreSectionsThanTheObjectLimitAreRefused) {
+  std::string text;
+  for (int i = 0; i < kMaxObjects; ++i) text += Section("Obj" + std::to_string(i), "IMG", "a.jpg");
+  TAnimObjects list;
+  list.LoadFromText(text);
+  EXPECT_EQ(list.Count(), kMaxObjects);
+  try {
+    list.LoadFromText(text + "[Notes]\r\n");
+    ADD_FAILURE();
+  } catch (const EInOutError& error) {
+    EXPECT_STREQ(error.what(), "The object text holds 2001 sections; at most 2000 are allowed");
+  }
+  EXPECT_EQ(list.Count(), 0);
+}
+
+TEST(AnimObjectsList, TheTextIsReadOnceForAllObjects) {
+  // Were every object to parse the whole text again, the work would grow with the square of
+  // the object count: twice the objects would cost four times the allocations.
+  const auto allocations = [](int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += Section("Obj" + std::to_string(i), i % 2 ? "GIF" : "IMG", "a.gif");
+    TAnimObjects list;
+    const testing::TAllocationCount counted;
+    list.LoadFromText(text);
+    return counted.Count();
+  };
+  EXPECT_LT(allocations(400), 3 * allocations(200));
 }
 
 TEST(AnimObjectsList, LoadingAgainReplacesTheObjects) {

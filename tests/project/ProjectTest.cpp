@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "base/uErrors.h"
+#include "base/uLimits.h"
 #include "project/uFileIO.h"
 #include "support/ProjectFixture.h"
 #include "support/TempDir.h"
@@ -152,6 +153,75 @@ TEST_F(ProjectTest, LengthFieldsLargerThanTheFileFailAtOnce) {
   ASSERT_EQ(bytes.substr(runCount, 4), std::string("\x02\x00\x00\x00", 4));
   bytes.replace(runCount, 4, std::string("\xFF\xFF\xFF\x3F", 4));
   EXPECT_FALSE(LoadBytes(bytes));
+}
+
+// What the loader says about `bytes`: "" when it reads them, else the message it refuses them with.
+std::string LoaderRefusal(const TempDir& dir, const std::string& bytes) {
+  TFileLoader loader;
+  try {
+    loader.LoadFromFile(dir.Write("limits.vxp", bytes));
+  } catch (const EInOutError& error) {
+    return error.what();
+  }
+  return "";
+}
+
+TEST_F(ProjectTest, LengthsBeyondTheirLimitsAreRefusedBeforeTheBytesAreSought) {
+  TProjectFile file = SmallProject();
+  file.WriteTail = false;
+  const std::string bytes = ProjectFileBytes(file);
+  const size_t title = 8, description = title + 4 + file.Title.size();
+  const size_t thumbnail = description + 4 + file.Description.size();
+  const size_t runs = thumbnail + 4 + file.ThumbnailJpeg.size() + 4 + 4 * TWaveParam::kSize;
+  const size_t background = runs + 4 + 4 * file.Runs.size();
+  const size_t soundPath = background + 4 + file.BackgroundJpeg.size();
+  struct TField {
+    size_t Offset;
+    int64_t Limit;
+    std::string Refusal, PastTheEnd;
+  };
+  const TField fields[] = {
+      {title, kMaxProjectTextBytes, "The title is 1048577 bytes long; at most 1048576 are allowed",
+       "title runs past the end of the project file"},
+      {description, kMaxProjectTextBytes, "The description is 1048577 bytes long; at most 1048576 are allowed",
+       "description runs past the end of the project file"},
+      {thumbnail, kMaxPictureFileBytes, "The thumbnail is 268435457 bytes long; at most 268435456 are allowed",
+       "thumbnail runs past the end of the project file"},
+      {runs, kMaxRegionRuns, "The region mask has 64000003 runs; at most 64000002 are allowed",
+       "The region runs run past the end of the project file"},
+      {background, kMaxPictureFileBytes,
+       "The background picture is 268435457 bytes long; at most 268435456 are allowed",
+       "background picture runs past the end of the project file"},
+      {soundPath, kMaxProjectTextBytes, "The single sound path is 1048577 bytes long; at most 1048576 are allowed",
+       "single sound path runs past the end of the project file"},
+  };
+  ASSERT_EQ(LoaderRefusal(dir_, bytes), "");
+  for (const TField& field : fields) {
+    SCOPED_TRACE(field.Refusal);
+    std::string changed = bytes;
+    changed.replace(field.Offset, 4, LeBytes(static_cast<uint32_t>(field.Limit + 1)));
+    EXPECT_EQ(LoaderRefusal(dir_, changed), field.Refusal);
+    EXPECT_FALSE(LoadBytes(changed));
+    // At the limit the length is allowed, and only the bytes that are not there fail it.
+    changed.replace(field.Offset, 4, LeBytes(static_cast<uint32_t>(field.Limit)));
+    EXPECT_EQ(LoaderRefusal(dir_, changed), field.PastTheEnd);
+  }
+  // A text of exactly the limit is read whole.
+  file.Title = std::string(static_cast<size_t>(kMaxProjectTextBytes), 't');
+  ASSERT_TRUE(Load(file));
+  EXPECT_EQ(project_.Title.size(), static_cast<size_t>(kMaxProjectTextBytes));
+}
+
+TEST_F(ProjectTest, ObjectTextBeyondItsLimitIsLeftOutLikeADamagedTail) {
+  TProjectFile file = SmallProject();
+  const std::string section = "[Obj0]\r\nObjType=IMG\r\n;";
+  file.ObjectText = section + std::string(static_cast<size_t>(kMaxObjectTextBytes) - section.size(), 'x');
+  ASSERT_TRUE(Load(file));
+  EXPECT_EQ(project_.Objects.Count(), 1);
+  file.ObjectText += 'x';
+  ASSERT_TRUE(Load(file));
+  EXPECT_EQ(project_.ObjectText, "");
+  EXPECT_EQ(project_.Objects.Count(), 0);
 }
 
 TEST_F(ProjectTest, WeatherDensityDefaultsByKind) {

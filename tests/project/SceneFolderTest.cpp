@@ -6,6 +6,7 @@
 #include "PackageWriter.h"
 #include "base/uErrors.h"
 #include "base/uIniText.h"
+#include "base/uLimits.h"
 #include "platform/Platform.h"
 #include "support/TempDir.h"
 
@@ -34,6 +35,36 @@ TEST(SceneHeader, DefaultsAndIgnoredKeys) {
   // The names listed never exceed what the package can hold.
   EXPECT_EQ(TSceneHeader::Read(TIniText("[Header]\r\nResCount=2000000000\r\n"), 3).Res.size(), 3u);
   EXPECT_TRUE(TSceneHeader::Read(TIniText("[Header]\r\nResCount=-4\r\n"), 3).Res.empty());
+}
+
+TEST(SceneHeader, HeadersBeyondTheirLimitsAreRefusedBeforeTheyAreRead) {
+  const auto listing = [](int32_t count) { return TIniText("[Header]\r\nResCount=" + std::to_string(count)); };
+  EXPECT_EQ(TSceneHeader::Read(listing(kMaxPackageEntries), kMaxPackageEntries).Res.size(), 2016u);
+  // The package's own count bounds the header's first, then the limit bounds both.
+  EXPECT_EQ(TSceneHeader::Read(listing(kMaxPackageEntries + 1), kMaxPackageEntries).Res.size(), 2016u);
+  try {
+    TSceneHeader::Read(listing(kMaxPackageEntries + 1), 1 << 30);
+    ADD_FAILURE();
+  } catch (const EInOutError& error) {
+    EXPECT_STREQ(error.what(), "The package header lists 2017 entries; at most 2016 are allowed");
+  }
+
+  // A header text of the limit is read; one byte more is refused, and nothing stays behind.
+  TempDir dir;
+  std::string header = Header({"VXHeader.dat", "VXTemp.vxp"}) + ";";
+  header += std::string(static_cast<size_t>(kMaxIniTextBytes) - header.size(), 'x');
+  std::string exe = dir.Write("Long.scr", tools::PackageBytes({header, "p"}));
+  TScene scene = ExtractSceneInto(exe, dir.File("scene"));
+  EXPECT_EQ(ReadAll(scene.ProjectFileName), "p");
+  RemoveSceneFiles(scene);
+  exe = dir.Write("Long.scr", tools::PackageBytes({header + "x", "p"}));
+  try {
+    ExtractSceneInto(exe, dir.File("scene"));
+    ADD_FAILURE();
+  } catch (const EInOutError& error) {
+    EXPECT_STREQ(error.what(), "The package header is 1048577 bytes long; at most 1048576 are allowed");
+  }
+  EXPECT_FALSE(platform::DirectoryExists(dir.File("scene")));
 }
 
 TEST(SceneFolder, ExtractsEveryEntryUnderItsHeaderName) {

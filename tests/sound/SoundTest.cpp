@@ -3,6 +3,7 @@
 // restart at its end.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
@@ -11,6 +12,7 @@
 
 #include "base/uByteOrder.h"
 #include "base/uErrors.h"
+#include "base/uLimits.h"
 #include "base/uRandom.h"
 #include "base/uTicks.h"
 #include "project/uVXProject.h"
@@ -32,7 +34,9 @@ std::string Format(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits
          LeBytes(bits, 2);
 }
 std::string Riff(const std::string& chunks) { return "RIFF" + LeBytes(4 + chunks.size()) + "WAVE" + chunks; }
-TWaveFile Read(const std::string& bytes) { return ReadWave(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()); }
+TWaveFile Read(const std::string& bytes) {
+  return ReadWave(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
 
 // ---- The WAV reader ----
 
@@ -78,6 +82,20 @@ TEST(WaveFile, DamagedFilesAreInvalid) {
   }
 }
 
+TEST(WaveFile, FilesBeyondTheLimitAreRefusedBeforeTheyAreRead) {
+  TempDir dir;
+  const std::string path = dir.Write("long.wav", Riff(Chunk("fmt ", Format(1, 1, 8000, 8)) + Chunk("data", "0123")));
+  EXPECT_EQ(ReadWaveFile(path).Samples.size(), 4u);
+  // Grown without writing (a sparse file): the reader must refuse it from its size alone.
+  std::filesystem::resize_file(path, kMaxSoundFileBytes + 1);
+  try {
+    ReadWaveFile(path);
+    ADD_FAILURE();
+  } catch (const EInOutError& error) {
+    EXPECT_EQ(error.what(), "The sound file " + path + " is 268435457 bytes long; at most 268435456 are allowed");
+  }
+}
+
 // ---- The player ----
 
 // Channels that record what is done to them; channel `failAt` cannot be opened.
@@ -94,7 +112,9 @@ struct TFakeOutput : TSoundOutput {
     void Stop() override { output.log.push_back("stop " + std::to_string(index)); }
   };
   std::unique_ptr<TSoundChannel> CreateChannel() override { return std::make_unique<Channel>(*this, created++); }
-  void PlaySimple(const std::string& path, bool loop) override { log.push_back("simple " + path + (loop ? " loop" : "")); }
+  void PlaySimple(const std::string& path, bool loop) override {
+    log.push_back("simple " + path + (loop ? " loop" : ""));
+  }
   void StopSimple() override { log.push_back("simple stop"); }
 
   int failAt = -1;

@@ -159,7 +159,7 @@ TEST(BmpRefusal, DamagedFilesThrowAndLeaveTheSurface) {
     DecodeBmp(BytesOf(bytes), bytes.size(), surface);
     ADD_FAILURE();
   } catch (const EPictureError& error) {
-    EXPECT_NE(std::string(error.what()).find("too large"), std::string::npos) << error.what();
+    EXPECT_STREQ(error.what(), "The bitmap is 20000 pixels wide; at most 16384 are allowed");
   }
   huge.Bits = 24;
   const std::string wide24 = Bmp(huge, std::string(16, '\0'));

@@ -1,5 +1,6 @@
 // Still pictures by extension, the surface's LoadFromFile, and PNG writing (read back with
 // stb_image).
+#include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -86,6 +87,21 @@ TEST(LoadPicture, OtherExtensionsAndMissingFilesAreRefused) {
     }
   }
   EXPECT_THROW(LoadPicture(dir.File("missing.bmp"), surface), EPictureError);
+}
+
+TEST(LoadPicture, FilesBeyondTheLimitAreRefusedBeforeTheyAreRead) {
+  TempDir dir;
+  const std::string path = dir.Write("huge.bmp", TinyBmp());
+  // Grown without writing (a sparse file): the reader must refuse it from its size alone.
+  std::filesystem::resize_file(path, kMaxPictureFileBytes + 1);
+  TBitmap32 surface;
+  try {
+    LoadPicture(path, surface);
+    ADD_FAILURE();
+  } catch (const EPictureError& error) {
+    EXPECT_EQ(error.what(), "The picture file " + path + " is 268435457 bytes long; at most 268435456 are allowed");
+  }
+  EXPECT_TRUE(surface.Empty());
 }
 
 TEST(LoadFromFile, FailureLeavesTheSurfaceAsItWas) {

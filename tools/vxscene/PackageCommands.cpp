@@ -8,6 +8,7 @@
 #include "PackageWriter.h"
 #include "base/uByteOrder.h"
 #include "base/uIniText.h"
+#include "base/uLimits.h"
 #include "base/uPathText.h"
 #include "platform/Platform.h"
 #include "platform/uTextFile.h"
@@ -16,8 +17,6 @@
 
 namespace lumora::tools {
 namespace {
-
-constexpr int64_t kHeaderLimit = 4 << 20;
 
 std::string InFolder(std::string folder, const std::string& name) {
   if (!folder.empty() && folder.back() != '/' && folder.back() != platform::PathDelimiter()) {
@@ -44,7 +43,7 @@ int RunPack(const Arguments& args) {
   if (parsed.positional.size() != 1 || !parsed.Has("out")) throw EUsageError("pack needs --out FILE and one DIR");
   const std::string folder = parsed.positional[0];
   const std::string headerPath = InFolder(folder, kHeaderFileName);
-  std::optional<std::string> headerText = ReadTextFile(headerPath, kHeaderLimit);
+  std::optional<std::string> headerText = ReadTextFile(headerPath, kMaxIniTextBytes);
   if (!headerText) throw std::runtime_error("cannot read " + headerPath);
   TIniText header(*headerText);
   const int32_t count = header.ReadInteger("Header", "ResCount", 0);
@@ -104,7 +103,7 @@ int RunList(const Arguments& args) {
                                " (the file ends or a size is negative)");
     }
     offset += 4;
-    if (k == 0 && size <= kHeaderLimit) {
+    if (k == 0 && size <= kMaxIniTextBytes) {
       std::string text(static_cast<size_t>(size), '\0');
       text.resize(static_cast<size_t>(file.Read(text.data(), size)));
       header.SetText(text);
