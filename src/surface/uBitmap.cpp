@@ -1,7 +1,10 @@
 // The platform bitmap (see uBitmap.h).
 #include "surface/uBitmap.h"
 
+#include <new>
+
 #include "base/uErrors.h"
+#include "base/uLimits.h"
 
 namespace lumora {
 
@@ -16,7 +19,11 @@ void TBitmap::SetSize(int32_t width, int32_t height) {
   // As TBitmap32::SetSize: the buffer before the size, and an empty bitmap when it is refused.
   std::vector<uint8_t> data;
   try {
-    data.resize(static_cast<size_t>(width) * static_cast<size_t>(BytesPerPixel()) * static_cast<size_t>(height));
+    const uint64_t bytes =
+        static_cast<uint64_t>(width) * static_cast<uint64_t>(BytesPerPixel()) * static_cast<uint64_t>(height);
+    if (bytes > static_cast<uint64_t>(kMaxSurfaceBytes))
+      throw std::bad_alloc();  // refused like memory the system has not got
+    data.resize(static_cast<size_t>(bytes));
   } catch (const std::exception&) {
     data_ = {};
     width_ = height_ = 0;

@@ -23,8 +23,8 @@ class TBitmap {
   size_t RowBytes() const { return static_cast<size_t>(width_) * static_cast<size_t>(BytesPerPixel()); }
 
   // Changing the format or size keeps no pixels: the new buffer is all zeros. A size of 0 or
-  // less in either direction gives an empty bitmap, and so does a refused buffer, which throws
-  // EOutOfResources.
+  // less in either direction gives an empty bitmap, and so does a refused buffer (also one larger
+  // than kMaxSurfaceBytes), which throws EOutOfResources.
   void SetPixelFormat(TPixelFormat format);
   void SetSize(int32_t width, int32_t height);
 

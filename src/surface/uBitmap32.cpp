@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "base/uErrors.h"
+#include "base/uLimits.h"
 #include "platform/Platform.h"
 #include "surface/uBitmap.h"
 #include "surface/uCanvas.h"
@@ -30,7 +32,10 @@ void TBitmap32::SetSize(int32_t width, int32_t height) {
     // one that claims a size its pixels do not have.
     std::vector<TColor32> pixels;
     try {
-      pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+      const uint64_t count = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+      if (count > static_cast<uint64_t>(kMaxSurfaceBytes) / sizeof(TColor32))
+        throw std::bad_alloc();  // refused like memory the system has not got
+      pixels.resize(static_cast<size_t>(count));
     } catch (const std::exception&) {
       pixels_ = {};
       width_ = height_ = 0;

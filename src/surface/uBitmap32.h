@@ -107,8 +107,9 @@ class TBitmap32 {
   bool Empty() const { return width_ <= 0 || height_ <= 0; }
 
   // Reallocates when the size changes (content undefined afterwards); 0 or less gives an empty
-  // surface. Resets the clip rectangle to the whole surface. A refused buffer leaves an empty
-  // surface and throws EOutOfResources("Can't allocate the DIB handle").
+  // surface. Resets the clip rectangle to the whole surface. A refused buffer (also one larger
+  // than kMaxSurfaceBytes) leaves an empty surface and throws EOutOfResources("Can't allocate the
+  // DIB handle").
   void SetSize(int32_t width, int32_t height);
   void SetWidth(int32_t width) { SetSize(width, height_); }
   void SetHeight(int32_t height) { SetSize(width_, height); }
