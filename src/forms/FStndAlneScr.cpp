@@ -1,8 +1,10 @@
 // The saver window's logic (see FStndAlneScr.h).
 #include "forms/FStndAlneScr.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <string_view>
 
 #include "base/uPathText.h"
 #include "base/uRandom.h"
@@ -126,6 +128,22 @@ void TfmStndAlneScr::PaintFrame() {
     const TPoint at = FrameOffset();
     host_.Paint(frame, at.X, at.Y);
   }
+  NoteFramePainted();
+}
+
+bool StartupTimingRequested() {
+  const char* value = std::getenv("LUMORA_TIMING");
+  return value != nullptr && std::string_view(value) == "1";
+}
+
+// The start-up time as the user sees it: from the process's start until the host has put the
+// first frame on the window (a frame that failed to paint threw before this).
+void TfmStndAlneScr::NoteFramePainted() {
+  if (process_.FramePainted) return;
+  process_.FramePainted = true;
+  if (!process_.TimeStartup) return;
+  std::fprintf(stderr, "first-frame-ms %u\n", static_cast<unsigned>(platform::MillisecondsSinceProcessStart()));
+  std::fflush(stderr);
 }
 
 void TfmStndAlneScr::FormResize() {

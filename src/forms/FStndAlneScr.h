@@ -73,7 +73,14 @@ class TSaverWindowHost {
 struct TSaverProcess {
   int MouseSkipCount = 5;    // mouse moves still to ignore
   uint32_t LastFrameTick = 0;
+  // Asked for by LUMORA_TIMING=1 (StartupTimingRequested): the first frame painted reports the
+  // milliseconds since the process started, one line "first-frame-ms N" on standard error.
+  bool TimeStartup = false;
+  bool FramePainted = false;
 };
+
+// True when the environment asks for the start-up time (LUMORA_TIMING=1).
+bool StartupTimingRequested();
 
 class TfmStndAlneScr {
  public:
@@ -116,6 +123,7 @@ class TfmStndAlneScr {
   void ExtractScene();
   // The offsets of a full-screen frame: centred unless the background was stretched to fill.
   TPoint FrameOffset();
+  void NoteFramePainted();
 
   TSaverWindowHost& host_;
   TSaverProcess& process_;

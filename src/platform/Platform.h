@@ -24,6 +24,11 @@ struct TTimeOfDay {
 };
 TTimeOfDay LocalTimeOfDay();
 
+// Milliseconds from the start of this process to now, 0 when the system does not say. Windows:
+// from the creation time of GetProcessTimes. Linux: from the start time in /proc/self/stat,
+// which the kernel keeps in clock ticks (10 ms) rounded down, so the figure may be a tick long.
+uint32_t MillisecondsSinceProcessStart();
+
 // ---- Paths, files and folders --------------------------------------------------------------
 
 // The separator this system puts between folder and file names ('\' or '/').

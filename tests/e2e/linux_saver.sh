@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Linux player end to end, under its own Xvfb with real X events: what the saver shows, what
 # ends it and what does not, a second instance, the windowed run, the preview, SIGTERM, an X
-# window of the test's own, and the demo's sound.
+# window of the test's own, the start-up time it reports, and the demo's sound.
 #   tests/e2e/linux_saver.sh BUILD_DIR      (lumora, vxscene and x_window_helper from it)
 set -u
 build=$1
@@ -26,7 +26,7 @@ for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$n ]] && break; sleep 0.1; done
 
 # The test scene: a picture whose lower third is water, no objects, no weather; no clock and no
 # sound in the settings, so that only the water moves. Settings and scene folders of its own.
-export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run SDL_AUDIODRIVER=dummy
+export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run SDL_AUDIODRIVER=dummy LUMORA_TIMING=1
 mkdir -p "$XDG_CONFIG_HOME/lumora" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 "$vxscene" sample --out "$work/scene" >/dev/null || fail "sample"
@@ -57,11 +57,17 @@ ended_well() {  # waits for the end; the exit code must be 0 and the scene folde
   return 0
 }
 moves() { for step in "$@"; do xdotool mousemove_relative -- $step; sleep 0.15; done; }
+timed() {  # the run's log holds its start-up time once, as a number
+  for _ in $(seq 50); do grep -q first-frame-ms "$work/lumora.log" && break; sleep 0.1; done
+  [[ $(grep -c first-frame-ms "$work/lumora.log") -eq 1 ]] && grep -Eqx 'first-frame-ms [0-9]+' "$work/lumora.log" ||
+    fail "$1: not one start-up time: $(cat "$work/lumora.log")"
+}
 
 # /s: the screen shows the frame that vxscene renders for this scene and size: exactly outside
 # the water, and inside it within a tolerance (the water moves with the time of the frame).
 xdotool mousemove 500 300
 start /s
+timed "/s"
 import -window root "$work/shot.png"
 "$vxscene" render "$work/Sample.scr" --out "$work/ref" --frames 4 --frame-ms 700 --size 1024x768 --stretch >/dev/null
 for f in shot ref/frame_0001 ref/frame_0002 ref/frame_0003 ref/frame_0004; do convert "$work/$f.png" "rgb:$work/${f//\//-}.raw"; done
@@ -72,10 +78,11 @@ moves "1 0" "0 1" "-1 0" "1 1" "2 2" "2 0" "0 2" "-2 -2"
 running || fail "small moves ended the saver"
 moves "3 0"
 ended_well "a three-pixel jump"
-start /s
+LUMORA_TIMING= start /s
 moves "1 0" "1 0" "1 0" "1 0" "1 0" "1 0"
 xdotool key space  # through XTEST: sent to a window that closes on it, the release fails and the next saver starts with the key down
 ended_well "a key"
+grep -q first-frame-ms "$work/lumora.log" && fail "a start-up time nobody asked for"
 start /s
 moves "1 0" "1 0" "1 0" "1 0" "1 0" "1 0"
 xdotool click 1
@@ -92,6 +99,7 @@ ended_well "SIGTERM"
 
 # The windowed run ignores input and closes by the window manager's close request.
 start --window
+timed "--window"
 moves "40 0" "0 40"
 xdotool click 1
 xdotool key --window "$window" space
@@ -120,6 +128,7 @@ target=$(cat "$work/target.id")
 pid=$!
 pids+=($pid)
 sleep 1.5
+timed "-window-id"
 import -window "$target" "$work/target.png"
 "$vxscene" render "$work/Sample.scr" --out "$work/target-ref" --frames 4 --frame-ms 700 --size 320x240 --stretch >/dev/null
 convert "$work/target.png" "rgb:$work/target.raw"

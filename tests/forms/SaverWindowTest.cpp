@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -190,6 +191,42 @@ TEST(SaverWindow, AFrameThatFailsIsLostAndTheLoopGoesOn) {
   EXPECT_EQ(run.host.paints, 0);
   EXPECT_FALSE(run.window->AppIdle());
   EXPECT_EQ(run.host.paints, 1);
+}
+
+// What the run prints on standard error while the window runs `frames` frames.
+std::string ReportedWhileRunning(TSaverRun& run, int frames) {
+  ::testing::internal::CaptureStderr();
+  for (int i = 0; i < frames; ++i) run.window->AppIdle();
+  std::string text = ::testing::internal::GetCapturedStderr();
+  std::erase(text, '\r');
+  return text;
+}
+
+TEST(SaverWindow, TheFirstFramePaintedReportsTheStartUpTimeOnceAndOnlyWhenAsked) {
+  TSaverRun run("Lake.scr");
+  run.process.TimeStartup = true;
+  ASSERT_TRUE(run.window->FormShow());
+  run.host.failPaints = 1;
+  EXPECT_EQ(ReportedWhileRunning(run, 1), "") << "a frame that failed to paint is not on the window";
+  const std::string line = ReportedWhileRunning(run, 3);
+  const std::string prefix = "first-frame-ms ";
+  ASSERT_GT(line.size(), prefix.size() + 1);
+  EXPECT_EQ(line.substr(0, prefix.size()), prefix);
+  EXPECT_EQ(line.back(), '\n');
+  const std::string number = line.substr(prefix.size(), line.size() - prefix.size() - 1);
+  EXPECT_TRUE(std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; })) << line;
+
+  TSaverRun windowed("Pond.exe");  // the windowed run paints through its back buffer, and reports too
+  windowed.process.TimeStartup = true;
+  ASSERT_TRUE(windowed.window->FormShow());
+  windowed.window->FormResize();
+  const std::string windowedLine = ReportedWhileRunning(windowed, 2);
+  EXPECT_EQ(windowedLine.substr(0, prefix.size()), prefix);
+  EXPECT_EQ(std::count(windowedLine.begin(), windowedLine.end(), '\n'), 1);
+
+  TSaverRun quiet("Brook.scr");
+  ASSERT_TRUE(quiet.window->FormShow());
+  EXPECT_EQ(ReportedWhileRunning(quiet, 2), "") << "not asked for";
 }
 
 TEST(SaverWindow, ClosingStopsEverythingInOrderAndLeavesNothingExtracted) {

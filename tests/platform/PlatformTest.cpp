@@ -1,4 +1,4 @@
-// The platform seam: time, files and folders, the instance guard.
+// The platform seam: time, the process's age, files and folders, the instance guard.
 #include "base/uTicks.h"
 #include "platform/Platform.h"
 
@@ -35,6 +35,36 @@ TEST(Ticks, ReplaceableSourceAndWrapAround) {
   Sleep(20);
   EXPECT_GE(TicksBetween(before, GetTickCount()), 15u);
 }
+
+TEST(ProcessAge, MovesWithTheClock) {
+  const uint32_t before = MillisecondsSinceProcessStart();
+  Sleep(100);
+  const uint32_t after = MillisecondsSinceProcessStart();
+  EXPECT_GE(after - before, 95u);
+  EXPECT_LT(after - before, 5000u);
+}
+
+#ifndef _WIN32
+TEST(ProcessAge, CountsFromTheStartOfTheProcessNotOfTheSystem) {
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {  // a process that is 150 ms old when it asks
+    Sleep(150);
+    const uint32_t age = MillisecondsSinceProcessStart();
+    _exit(write(ends[1], &age, sizeof age) == sizeof age ? 0 : 1);
+  }
+  uint32_t age = 0;
+  EXPECT_EQ(read(ends[0], &age, sizeof age), static_cast<ssize_t>(sizeof age));
+  int status = 0;
+  waitpid(child, &status, 0);
+  close(ends[0]);
+  close(ends[1]);
+  EXPECT_GE(age, 150u);
+  EXPECT_LT(age, 150u + 5000u) << "counted from the wrong moment";
+}
+#endif
 
 TEST(Folders, TempFolderEndsWithTheDelimiterAndExists) {
   std::string temp = TempFolder();

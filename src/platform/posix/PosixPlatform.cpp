@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <iterator>
 #include <thread>
@@ -25,6 +26,27 @@ TTimeOfDay LocalTimeOfDay() {
   std::tm local{};
   localtime_r(&now, &local);
   return {local.tm_hour, local.tm_min, local.tm_sec};
+}
+
+uint32_t MillisecondsSinceProcessStart() {
+  // Field 22 of the process's status line, counted after the closing parenthesis of its name
+  // (which may hold spaces and parentheses of its own). Both it and CLOCK_BOOTTIME count from
+  // the system's boot.
+  char line[1024] = {};
+  std::FILE* file = std::fopen("/proc/self/stat", "r");
+  if (file == nullptr) return 0;
+  const size_t length = std::fread(line, 1, sizeof line - 1, file);
+  std::fclose(file);
+  const char* field = std::strrchr(line, ')');
+  if (length == 0 || field == nullptr) return 0;
+  for (int skipped = 2; skipped < 22 && field != nullptr; ++skipped) field = std::strchr(field + 1, ' ');
+  const long ticksPerSecond = sysconf(_SC_CLK_TCK);
+  timespec now{};
+  if (field == nullptr || ticksPerSecond <= 0 || clock_gettime(CLOCK_BOOTTIME, &now) != 0) return 0;
+  const unsigned long long startTicks = std::strtoull(field + 1, nullptr, 10);
+  const long long startMs = static_cast<long long>(startTicks * 1000 / static_cast<unsigned long long>(ticksPerSecond));
+  const long long nowMs = static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+  return nowMs > startMs ? static_cast<uint32_t>(nowMs - startMs) : 0;
 }
 
 char PathDelimiter() { return '/'; }

@@ -374,6 +374,7 @@ void ShowUserMessage(const std::string& text) {
 int RunSaver(const std::string& programPath, const std::string& settingsFile, const TSaverTarget& target) {
   CatchTermination();
   TSaverProcess process;
+  process.TimeStartup = StartupTimingRequested();
   try {
     if (target.What == TSaverTarget::Kind::XWindow) {
       TXWindowHost host(target.XWindow);

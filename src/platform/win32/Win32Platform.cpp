@@ -17,6 +17,15 @@ TTimeOfDay LocalTimeOfDay() {
   return {now.wHour, now.wMinute, now.wSecond};
 }
 
+uint32_t MillisecondsSinceProcessStart() {
+  FILETIME creation{}, exited{}, kernel{}, user{}, now{};
+  if (!::GetProcessTimes(::GetCurrentProcess(), &creation, &exited, &kernel, &user)) return 0;
+  ::GetSystemTimePreciseAsFileTime(&now);
+  const auto value = [](const FILETIME& time) { return (uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime; };
+  const uint64_t start = value(creation), end = value(now);
+  return end > start ? static_cast<uint32_t>((end - start) / 10000) : 0;  // 100 ns units
+}
+
 char PathDelimiter() { return '\\'; }
 
 std::string TempFolder() {

@@ -230,6 +230,7 @@ void ShowUserMessage(const std::string& text, void* owner) {
 
 int RunSaver(const std::string& programPath, const std::string& settingsFile) {
   TSaverProcess process;
+  process.TimeStartup = StartupTimingRequested();
   try {
     TWin32WindowHost host;
     TfmStndAlneScr form(host, process, programPath, settingsFile);
