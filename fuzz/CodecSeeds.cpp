@@ -1,5 +1,6 @@
 // Writes small seed pictures for the codec fuzzers: codec_seeds <corpus folder> fills
-// <folder>/gif, <folder>/jpeg and <folder>/bmp with one file per format corner worth reaching.
+// <folder>/gif, <folder>/jpeg and <folder>/bmp with one file per format corner worth reaching,
+// and <folder>/gif_player with GIFs behind the byte that chooses the player's speed.
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -71,7 +72,7 @@ std::string Bmp(int bits, int32_t height, uint32_t compression, int infoSize, co
   for (int i = 0; i < rowBytes * (height < 0 ? -height : height); ++i) rows += static_cast<char>(i * 29 + 3);
   std::string info = LeBytes(infoSize, 4) + LeBytes(width, 4) + LeBytes(static_cast<uint32_t>(height), 4) +
                      LeBytes(1, 2) + LeBytes(bits, 2) + LeBytes(compression, 4) +
-                     LeBytes(static_cast<uint32_t>(rows.size()), 4) + LeBytes(0, 16);
+                     LeBytes(static_cast<uint32_t>(rows.size()), 4) + std::string(16, '\0');
   std::string extra;
   for (uint32_t mask : masks) extra += LeBytes(mask, 4);
   if (infoSize > 40) {
@@ -124,12 +125,17 @@ int main(int argc, char** argv) {
   Save(root / "jpeg", "cmyk.jpg", RawJpeg(4, JCS_CMYK, false));
   Save(root / "jpeg", "progressive.jpg", RawJpeg(3, JCS_RGB, true));
 
-  Save(root / "gif", "frames.gif", lumora::EncodeGif(SampleGif()));
+  const std::string frames = lumora::EncodeGif(SampleGif());
+  Save(root / "gif", "frames.gif", frames);
   lumora::TGifImage single = SampleGif();
   single.Frames.resize(1);
   single.GlobalColors.clear();
   single.Frames[0].LocalColors = {{1, 2, 3}, {4, 5, 6}};
   Save(root / "gif", "single.gif", lumora::EncodeGif(single));
+  // The speed byte times 5 is the playing speed in percent: 100 %, frozen, 1000 %.
+  Save(root / "gif_player", "frames-100.gif", std::string(1, 20) + frames);
+  Save(root / "gif_player", "frames-frozen.gif", std::string(1, 0) + frames);
+  Save(root / "gif_player", "frames-fastest.gif", std::string(1, '\xC8') + frames);
 
   Save(root / "bmp", "rgb32.bmp", Bmp(32, 3, 0, 40, {}));
   Save(root / "bmp", "topdown32.bmp", Bmp(32, -3, 0, 40, {}));
