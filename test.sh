@@ -27,6 +27,13 @@ cmake --preset asan >/dev/null
 cmake --build --preset asan --target lumora_stress
 ASAN_OPTIONS="detect_leaks=1" UBSAN_OPTIONS="halt_on_error=1" timeout 120 build/asan/tests/lumora_stress 5
 
+echo "== the unit tests under the address and undefined-behaviour sanitizers"
+cmake --build --preset asan --target lumora_tests
+ASAN_OPTIONS="detect_leaks=1" UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" \
+  timeout 600 build/asan/tests/lumora_tests --gtest_brief=1
+echo "== every fuzz target for a minute from the checked-in seeds; a finding fails"
+scripts/fuzz-ci.sh 60
+
 echo "== Windows build, unit tests under Wine"
 if [[ -x scripts/mingw-deps.sh ]]; then scripts/mingw-deps.sh; fi
 cmake --preset mingw >/dev/null
