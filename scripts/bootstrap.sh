@@ -11,6 +11,7 @@ packages=(
   g++-mingw-w64-x86-64-posix nasm wine                 # Windows cross build, run under Wine
   dpkg-dev                                             # apt-get source, for scripts/mingw-deps.sh
   libsdl2-dev libsdl2-mixer-dev libx11-dev            # the Linux player: window, sound, music
+  libxinerama-dev libxrandr-dev libxfixes-dev         # its monitors; the tests' monitors, pointer
   libgtk-3-dev pkg-config                              # the Linux configuration dialog
   xvfb xdotool x11-utils imagemagick                   # a display for window tests, screenshots
   tesseract-ocr                                        # reads the dialog's texts in its screenshots

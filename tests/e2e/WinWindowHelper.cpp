@@ -8,6 +8,8 @@
 //                                               class, screen rectangle, state (a button's check,
 //                                               a track bar's position, a list's selection),
 //                                               enabled, text
+//   win_window_helper monitors                  prints the monitors Windows reports, the primary
+//                                               first, one WxH+X+Y (or -X) a line
 #include <windows.h>
 #include <commctrl.h>
 
@@ -31,7 +33,23 @@ BOOL CALLBACK PrintControl(HWND control, LPARAM) {
   return TRUE;
 }
 
+BOOL CALLBACK PrintMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM primary) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  GetMonitorInfoA(monitor, &info);
+  if (((info.dwFlags & MONITORINFOF_PRIMARY) != 0) == (primary != 0)) {
+    const RECT& r = info.rcMonitor;
+    std::printf("%ldx%ld%+ld%+ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
+  }
+  return TRUE;
+}
+
 int main(int argc, char** argv) {
+  if (argc >= 2 && std::strcmp(argv[1], "monitors") == 0) {
+    EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, 1);
+    EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, 0);
+    return 0;
+  }
   if (argc >= 3 && std::strcmp(argv[1], "controls") == 0) {
     HWND window = FindWindowA(nullptr, argv[2]);
     if (window == nullptr) return 1;
@@ -48,7 +66,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc < 6 || std::strcmp(argv[1], "window") != 0) {
-    std::fprintf(stderr, "usage: win_window_helper window X Y WIDTH HEIGHT | close TITLE | controls TITLE\n");
+    std::fprintf(stderr, "usage: win_window_helper window X Y WIDTH HEIGHT | close TITLE | controls TITLE | monitors\n");
     return 2;
   }
   WNDCLASSA type{};

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Linux player end to end, under its own Xvfb with real X events: what the saver shows, what
 # ends it and what does not, a second instance, the windowed run, the preview, SIGTERM, an X
-# window of the test's own, the start-up time it reports, and the demo's sound.
+# window of the test's own, the start-up time it reports, two monitors, and the demo's sound.
 #   tests/e2e/linux_saver.sh BUILD_DIR      (lumora, vxscene and x_window_helper from it)
 set -u
 build=$1
@@ -18,11 +18,15 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-for n in $(seq 70 89); do [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] || break; done
-Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=":$n"
-for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$n ]] && break; sleep 0.1; done
+xvfb() {  # an Xvfb with these screens on a free display, DISPLAY pointed at it
+  local n
+  for n in $(seq 70 89); do [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] || break; done
+  Xvfb ":$n" "$@" -nolisten tcp -noreset >/dev/null 2>&1 &
+  pids+=($!)
+  export DISPLAY=":$n"
+  for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$n ]] && break; sleep 0.1; done
+}
+xvfb -screen 0 1024x768x24
 
 # The test scene: a picture whose lower third is water, no objects, no weather; no clock and no
 # sound in the settings, so that only the water moves. Settings and scene folders of its own.
@@ -159,4 +163,100 @@ assert len(samples) > 48000, len(samples)  # over a second of stereo at 48 kHz
 assert (rms > 200) if sys.argv[2] == "1" else (rms == 0), rms
 PY
 done
+
+# Two monitors. Xvfb's own Xinerama mode (+xinerama) lays its screens on top of each other at
+# (0, 0), so side-by-side monitors come from one wide screen split by RandR into a primary 1024
+# x 768 and an 800 x 600 beside it, which Xinerama then reports (SDL 2 sees one display there).
+# -retro gives the root Xvfb's grey weave, so that black is told apart from the desktop.
+xvfb -screen 0 1824x768x24 -retro
+[[ $("$helper" monitors 1024x768+0+0 800x600+1024+0 | tr '\n' ' ') == "1024x768+0+0 800x600+1024+0 " ]] ||
+  fail "the test's two monitors"
+crop() { convert "$work/$1.png" -crop "$2" +repage "rgb:$work/$3.raw"; }  # SHOT GEOMETRY NAME
+black() { python3 -c 'import sys; d = open(sys.argv[1], "rb").read(); sys.exit(0 if d and not any(d) else 1)' "$work/$1.raw"; }
+second=800x600+1024+0
+import -window root "$work/desk.png"
+crop desk "$second" desk-second
+crop desk 800x168+1024+600 desk-below  # beside the primary, under the second: no monitor's
+desktop_back() {  # the second monitor shows the desktop again once the saver has gone
+  import -window root "$work/after.png"
+  crop after "$second" after-second
+  cmp -s "$work/after-second.raw" "$work/desk-second.raw" || fail "$1: the second monitor does not show the desktop again"
+}
+
+# /s: the scene on the primary, black on the whole second monitor, nothing elsewhere; every
+# window topmost and without a taskbar entry.
+xdotool mousemove 1015 300  # on the primary, 9 pixels from the second monitor
+start /s
+import -window root "$work/two.png"
+crop two 1024x768+0+0 two-primary
+crop two "$second" two-second
+crop two 800x168+1024+600 two-below
+python3 "$here/compare_frames.py" 1024 768 "$work/two-primary.raw" "$work"/ref-frame_000?.raw ||
+  fail "the primary monitor is not the scene"
+black two-second || fail "the second monitor is not black"
+cmp -s "$work/two-below.raw" "$work/desk-below.raw" || fail "the saver covered more than the monitors"
+windows=$(xdotool search --onlyvisible --pid "$pid")
+[[ $(wc -w <<<"$windows") -eq 2 ]] || fail "not one window per monitor: $windows"
+for w in $windows; do
+  xprop -id "$w" _NET_WM_STATE | grep -q '_NET_WM_STATE_ABOVE.*_NET_WM_STATE_SKIP_TASKBAR' ||
+    fail "window $w is not topmost without a taskbar entry"
+done
+# One pixel at a time across onto the second monitor is no jump (the first five moves are
+# ignored; the crossing is the ninth); the pointer stays hidden there; three pixels end it.
+moves "1 0" "1 0" "1 0" "1 0" "1 0" "1 0" "1 0" "1 0" "1 0" "1 0" "1 0" "1 0"
+running || fail "crossing onto the second monitor ended the saver"
+[[ $(xdotool getmouselocation --shell | sed -n 's/^X=//p') -ge 1024 ]] || fail "the pointer did not cross"
+[[ $("$helper" cursor) -eq 0 ]] || fail "the pointer shows on the second monitor"
+moves "3 0"
+ended_well "a three-pixel jump on the second monitor"
+desktop_back "a jump"
+
+# A key and a click over the second monitor end it too; so does SIGTERM, covers and all.
+xdotool mousemove 1400 300
+start /s
+moves "1 0" "1 0" "1 0" "1 0" "1 0" "1 0"
+xdotool key space
+ended_well "a key over the second monitor"
+start /s
+moves "1 0" "1 0" "1 0" "1 0" "1 0" "1 0"
+xdotool click 1
+ended_well "a click on the second monitor"
+desktop_back "a click"
+start /s
+kill -TERM "$pid"
+ended_well "SIGTERM with two monitors"
+desktop_back "SIGTERM"
+
+# The windowed run leaves the other monitor alone.
+start --window
+[[ $(xdotool search --onlyvisible --pid "$pid" | wc -l) -eq 1 ]] || fail "the windowed run covered a monitor"
+"$helper" close "$window"
+ended_well "the windowed run with two monitors"
+
+# The primary on the right: the scene follows it, fitted to its 800 x 600, and the left goes black.
+[[ $("$helper" monitors 800x600+1024+0 1024x768+0+0 | tr '\n' ' ') == "800x600+1024+0 1024x768+0+0 " ]] ||
+  fail "the test's monitors, primary on the right"
+"$vxscene" render "$work/Sample.scr" --out "$work/right-ref" --frames 4 --frame-ms 700 --size 800x600 --stretch >/dev/null
+for i in 1 2 3 4; do convert "$work/right-ref/frame_000$i.png" "rgb:$work/right-ref-$i.raw"; done
+start /s
+import -window root "$work/right.png"
+crop right "$second" right-primary
+crop right 1024x768+0+0 right-left
+python3 "$here/compare_frames.py" 800 600 "$work/right-primary.raw" "$work"/right-ref-?.raw ||
+  fail "the scene is not on the primary monitor on the right"
+black right-left || fail "the monitor on the left is not black"
+kill -TERM "$pid"
+ended_well "the primary on the right"
+
+# Xvfb's Xinerama: the second screen lies on the first one's corner, a clone, and must keep
+# showing that corner of the scene (its frame buffer, written by -fbdir, is all that shows it).
+xvfb -screen 0 1024x768x24 -screen 1 800x600x24 +xinerama -fbdir "$work"
+[[ $("$helper" monitors | tr '\n' ' ') == "1024x768+0+0 800x600+0+0 " ]] || fail "Xvfb's Xinerama screens"
+xdotool mousemove 500 300
+start /s
+convert "xwd:$work/Xvfb_screen1" "rgb:$work/clone.raw"
+for i in 1 2 3 4; do convert "$work/ref/frame_000$i.png" -crop 800x600+0+0 +repage "rgb:$work/clone-ref-$i.raw"; done
+python3 "$here/compare_frames.py" 800 600 "$work/clone.raw" "$work"/clone-ref-?.raw || fail "the clone screen is not the scene"
+kill -TERM "$pid"
+ended_well "SIGTERM on Xvfb's Xinerama"
 echo "linux saver end to end: 1 passed, 0 failed"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows program end to end under Wine and its own Xvfb, with real X events: what the saver
 # shows, what ends it and what does not, a second instance, the windowed run, the preview, the
-# start-up time it reports, and the demo's sound.
+# start-up time it reports, the demo's sound, and two monitors.
 #   tests/e2e/wine_saver.sh MINGW_BUILD_DIR NATIVE_BUILD_DIR
 set -u
 mingw=$1
@@ -10,10 +10,13 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 here=$root/tests/e2e
 vxscene=$native/tools/vxscene/vxscene
 helper=$mingw/tests/win_window_helper.exe
+x_helper=$native/tests/x_window_helper
 export WINEPREFIX=${WINEPREFIX:-$root/build/wine} WINEDEBUG=${WINEDEBUG:--all}
 work=$(mktemp -d)
 pids=()
+x11_driver='HKCU\Software\Wine\X11 Driver'
 cleanup() {
+  [[ -n ${no_xrandr:-} ]] && "$root/scripts/wine-run.sh" reg delete "$x11_driver" /v UseXRandR /f >/dev/null 2>&1
   wineserver -k 2>/dev/null
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
   rm -rf "$work"
@@ -24,11 +27,15 @@ wine_run() { "$root/scripts/wine-run.sh" "$@"; }
 
 # Wine reads the screen when its wineserver starts: a fresh one for this display.
 wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
-for n in $(seq 90 99); do [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] || break; done
-Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=":$n"
-for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$n ]] && break; sleep 0.1; done
+xvfb() {  # an Xvfb with these screens on a free display, DISPLAY pointed at it
+  local n
+  for n in $(seq 90 99); do [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] || break; done
+  Xvfb ":$n" "$@" -nolisten tcp -noreset >/dev/null 2>&1 &
+  pids+=($!)
+  export DISPLAY=":$n"
+  for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$n ]] && break; sleep 0.1; done
+}
+xvfb -screen 0 1024x768x24
 wine_run cmd /c exit >/dev/null 2>&1  # the prefix made and the wineserver up before timing starts
 temp=$(winepath -u "$(wine_run cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')" 2>/dev/null)
 [[ -d $temp ]] || fail "no Wine temp folder"
@@ -165,4 +172,77 @@ rms = math.sqrt(sum(s * s for s in samples) / max(len(samples), 1))
 assert (len(samples) > 48000 and rms > 200) if on else rms == 0, (len(samples), rms)
 PY
 done
+
+# Two monitors side by side: one wide screen split by RandR into a primary 1024 x 768 and an
+# 800 x 600 beside it (Xvfb's own Xinerama lays its screens on top of each other). Wine takes its
+# monitors from XRandR's outputs, which make the wide screen one monitor; told not to use XRandR
+# it asks Xinerama, which has the two. The setting is the prefix's, so it goes again at the end.
+wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
+xvfb -screen 0 1824x768x24 -retro
+"$x_helper" monitors 1024x768+0+0 800x600+1024+0 >/dev/null || fail "the test's two monitors"
+no_xrandr=1
+wine_run reg add "$x11_driver" /v UseXRandR /t REG_SZ /d N /f >/dev/null 2>&1
+wineserver -k 2>/dev/null; wineserver -w 2>/dev/null  # the monitors read afresh
+[[ $(wine_run "$helper" monitors 2>/dev/null | tr -d '\r' | tr '\n' ' ') == "1024x768+0+0 800x600+1024+0 " ]] ||
+  fail "Wine does not report the two monitors"
+crop() { convert "$work/$1.png" -crop "$2" +repage "rgb:$work/$3.raw"; }  # SHOT GEOMETRY NAME
+black() { python3 -c 'import sys; d = open(sys.argv[1], "rb").read(); sys.exit(0 if d and not any(d) else 1)' "$work/$1.raw"; }
+second=800x600+1024+0
+import -window root "$work/desk.png"
+crop desk "$second" desk-second
+crop desk 800x168+1024+600 desk-below  # beside the primary, under the second: no monitor's
+desktop_back() {
+  import -window root "$work/after.png"
+  crop after "$second" after-second
+  cmp -s "$work/after-second.raw" "$work/desk-second.raw" || fail "$1: the second monitor does not show the desktop again"
+}
+xdotool mousemove 1015 300  # on the primary, 9 pixels from the second monitor
+start /s
+import -window root "$work/two.png"
+crop two 1024x768+0+0 two-primary
+crop two "$second" two-second
+crop two 800x168+1024+600 two-below
+python3 "$here/compare_frames.py" 1024 768 "$work/two-primary.raw" "$work"/ref-frame_000?.raw ||
+  fail "the primary monitor is not the scene"
+black two-second || fail "the second monitor is not black"
+cmp -s "$work/two-below.raw" "$work/desk-below.raw" || fail "the saver covered more than the monitors"
+# One pixel at a time across onto the second monitor is no jump (Wine's extra move and the next
+# four are ignored); the pointer stays hidden there; three pixels end it.
+moves "1 0" "1 0" "1 0" "1 0" "1 0" "1 0" "1 0" "1 0" "1 0" "1 0" "1 0" "1 0"
+running || fail "crossing onto the second monitor ended the saver"
+[[ $(xdotool getmouselocation --shell | sed -n 's/^X=//p') -ge 1024 ]] || fail "the pointer did not cross"
+[[ $("$x_helper" cursor) -eq 0 ]] || fail "the pointer shows on the second monitor"
+moves "3 0"
+ended_well "a three-pixel jump on the second monitor"
+desktop_back "a jump"
+# A key and a click over the second monitor end it too.
+xdotool mousemove 1400 300
+start /s
+moves "1 0" "1 0" "1 0" "1 0" "1 0" "1 0"
+xdotool key space
+ended_well "a key over the second monitor"
+start /s
+moves "1 0" "1 0" "1 0" "1 0" "1 0" "1 0"
+xdotool click 1
+ended_well "a click on the second monitor"
+desktop_back "a click"
+
+# The primary on the right: Windows puts it at (0, 0) and the other monitor at negative x. The
+# scene follows the primary, fitted to its 800 x 600, and the left goes black.
+wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
+"$x_helper" monitors 800x600+1024+0 1024x768+0+0 >/dev/null || fail "the test's monitors, primary on the right"
+[[ $(wine_run "$helper" monitors 2>/dev/null | tr -d '\r' | tr '\n' ' ') == "800x600+0+0 1024x768-1024+0 " ]] ||
+  fail "Wine does not report the primary on the right"
+"$vxscene" render "$work/Sample.scr" --out "$work/right-ref" --frames 4 --frame-ms 700 --size 800x600 --stretch >/dev/null
+for i in 1 2 3 4; do convert "$work/right-ref/frame_000$i.png" "rgb:$work/right-ref-$i.raw"; done
+start /s
+import -window root "$work/right.png"
+crop right "$second" right-primary
+crop right 1024x768+0+0 right-left
+python3 "$here/compare_frames.py" 800 600 "$work/right-primary.raw" "$work"/right-ref-?.raw ||
+  fail "the scene is not on the primary monitor on the right"
+black right-left || fail "the monitor on the left is not black"
+moves "1 0" "1 0" "1 0" "1 0" "1 0" "1 0" "9 0"
+ended_well "the primary on the right"
+wine_run reg delete "$x11_driver" /v UseXRandR /f >/dev/null 2>&1 && no_xrandr=
 echo "wine saver end to end: 1 passed, 0 failed"

@@ -11,6 +11,7 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "app/uPreview.h"
 #include "app/uRunMode.h"
@@ -19,8 +20,10 @@
 #include "platform/uShell.h"
 
 // Last: Xlib's macros (Bool, Status, None, ...) would break the headers above.
+#include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xinerama.h>
 
 namespace lumora::sdl {
 namespace {
@@ -73,6 +76,9 @@ class TLinuxHost : public TSaverWindowHost, public TShell {
 
 // ---- An SDL window of the program's own ----
 
+// The monitors, the primary first, in the coordinates windows are placed in (SDL_Rect).
+std::vector<SDL_Rect> Monitors(SDL_Window* window);
+
 class TSdlWindowHost : public TLinuxHost {
  public:
   explicit TSdlWindowHost(bool windowed) : TLinuxHost(false) {
@@ -86,22 +92,24 @@ class TSdlWindowHost : public TLinuxHost {
     window_ = SDL_CreateWindow(kApplicationTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640, 480,
                                SDL_WINDOW_HIDDEN | style);
     if (window_ == nullptr) throw std::runtime_error(std::string("No window: ") + SDL_GetError());
+    monitors_ = Monitors(window_);
+    if (monitors_.empty()) monitors_.push_back({0, 0, 640, 480});
   }
-  ~TSdlWindowHost() override { SDL_DestroyWindow(window_); }
+  ~TSdlWindowHost() override {
+    RemoveCovers();
+    SDL_DestroyWindow(window_);
+  }
 
-  TPoint ScreenSize() override {
-    SDL_Rect bounds{};
-    SDL_GetDisplayBounds(0, &bounds);
-    return {bounds.w, bounds.h};
-  }
+  TPoint ScreenSize() override { return {monitors_[0].w, monitors_[0].h}; }
   TPoint ClientSize() override {
     int w = 0, h = 0;
     SDL_GetWindowSize(window_, &w, &h);
     return {w, h};
   }
+  // Placed on the primary monitor, which need not begin at the desktop's origin.
   void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) override {
     SDL_SetWindowSize(window_, width, height);
-    SDL_SetWindowPosition(window_, left, top);
+    SDL_SetWindowPosition(window_, monitors_[0].x + left, monitors_[0].y + top);
   }
   void SetCaption(const std::string& caption) override { SDL_SetWindowTitle(window_, caption.c_str()); }
   void SetFullScreenStyle() override { SDL_SetWindowBordered(window_, SDL_FALSE); }
@@ -150,7 +158,10 @@ class TSdlWindowHost : public TLinuxHost {
     form.FormCreate();
     if (!ShowForm(form)) return 1;
     SDL_ShowWindow(window_);
-    if (!form.Windowed) MakeTopmost();
+    if (!form.Windowed) {
+      CoverOtherMonitors();
+      MakeTopmost();
+    }
     form.FormResize();
     while (true) {
       PumpMessages();
@@ -169,6 +180,7 @@ class TSdlWindowHost : public TLinuxHost {
       if (form.AppIdle()) SDL_WaitEventTimeout(nullptr, 100);
     }
     SDL_HideWindow(window_);
+    RemoveCovers();
     form.FormDestroy();
     return 0;
   }
@@ -189,18 +201,63 @@ class TSdlWindowHost : public TLinuxHost {
     return shown;
   }
 
+  // Input on a cover window counts as input on the saver window: one pointer, one set of rules.
   void Dispatch(const SDL_Event& event) {
     switch (event.type) {
-      case SDL_MOUSEMOTION: form_->FormMouseMove(event.motion.x, event.motion.y); break;
+      case SDL_MOUSEMOTION: {
+        const TPoint at = InSaverWindow(event.motion.windowID, event.motion.x, event.motion.y);
+        form_->FormMouseMove(at.X, at.Y);
+        break;
+      }
       case SDL_MOUSEBUTTONDOWN: form_->FormMouseDown(); break;
       case SDL_KEYDOWN: form_->FormKeyDown(); break;
       case SDL_QUIT: Close(); break;
       case SDL_WINDOWEVENT:
-        if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) form_->FormResize();
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) Close();
+        if (event.window.windowID != SDL_GetWindowID(window_)) {
+          if (event.window.event == SDL_WINDOWEVENT_EXPOSED) PaintBlack(SDL_GetWindowFromID(event.window.windowID));
+        } else if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+          form_->FormResize();
+        }
         break;
       default: break;
     }
+  }
+
+  // A position on a cover window in the saver window's coordinates, so that a pointer crossing
+  // from one monitor to the next moves by its real distance and not by a jump.
+  TPoint InSaverWindow(Uint32 windowId, int32_t x, int32_t y) {
+    SDL_Window* from = SDL_GetWindowFromID(windowId);
+    if (from == nullptr || from == window_) return {x, y};
+    int fromX = 0, fromY = 0, toX = 0, toY = 0;
+    SDL_GetWindowPosition(from, &fromX, &fromY);
+    SDL_GetWindowPosition(window_, &toX, &toY);
+    return {x + fromX - toX, y + fromY - toY};
+  }
+
+  // The full-screen run's other monitors, each under a black, borderless, topmost window of its
+  // own without a taskbar entry, so that no desktop shows beside the scene. A monitor that
+  // overlaps the primary one (a clone) already shows the scene and is left alone.
+  void CoverOtherMonitors() {
+    for (size_t i = 1; i < monitors_.size(); ++i) {
+      if (SDL_HasIntersection(&monitors_[i], &monitors_[0])) continue;
+      const SDL_Rect& monitor = monitors_[i];
+      SDL_Window* cover = SDL_CreateWindow("", monitor.x, monitor.y, monitor.w, monitor.h,
+                                           SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_ALWAYS_ON_TOP);
+      if (cover == nullptr) continue;  // that monitor keeps its desktop; the saver runs on
+      covers_.push_back(cover);
+      PaintBlack(cover);
+    }
+  }
+  static void PaintBlack(SDL_Window* cover) {
+    SDL_Surface* surface = cover != nullptr ? SDL_GetWindowSurface(cover) : nullptr;
+    if (surface == nullptr) return;
+    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+    SDL_UpdateWindowSurface(cover);
+  }
+  void RemoveCovers() {
+    for (SDL_Window* cover : covers_) SDL_DestroyWindow(cover);
+    covers_.clear();
   }
 
   // The part of the frame that lies inside the framebuffer, row by row.
@@ -218,11 +275,38 @@ class TSdlWindowHost : public TLinuxHost {
   }
 
   SDL_Window* window_ = nullptr;
+  std::vector<SDL_Rect> monitors_;  // the primary first
+  std::vector<SDL_Window*> covers_;
   SDL_Surface* painted_ = nullptr;  // the framebuffer last painted, and where the frame went
   SDL_Rect paintedAt_{};
   TfmStndAlneScr* form_ = nullptr;
   bool closeRequested_ = false;
 };
+
+// SDL 2 knows only XRandR's outputs, so a Xinerama desktop, or monitors set up through RandR
+// 1.5, look like one display to it and the scene would spread over every screen. Xinerama's list
+// holds both (an X server with RandR answers it with RandR's monitors), primary first; SDL's
+// displays serve where there is no X.
+std::vector<SDL_Rect> Monitors(SDL_Window* window) {
+  std::vector<SDL_Rect> monitors;
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11 && XineramaIsActive(info.info.x11.display)) {
+    int count = 0;
+    XineramaScreenInfo* screens = XineramaQueryScreens(info.info.x11.display, &count);
+    for (int i = 0; i < count; ++i) {
+      monitors.push_back({screens[i].x_org, screens[i].y_org, screens[i].width, screens[i].height});
+    }
+    if (screens != nullptr) XFree(screens);
+  }
+  if (monitors.empty()) {
+    for (int i = 0; i < SDL_GetNumVideoDisplays(); ++i) {
+      SDL_Rect bounds{};
+      if (SDL_GetDisplayBounds(i, &bounds) == 0) monitors.push_back(bounds);
+    }
+  }
+  return monitors;
+}
 
 // ---- An X window another program made ----
 

@@ -2,12 +2,13 @@
 // xscreensaver and previews, drawing into an X window another program made.
 //
 // Full-screen is a borderless window the size of the primary display, raised, the cursor
-// hidden; windowed is a normal resizable window centred and sized to the background. Frames go
-// to the screen through a streaming texture updated from the surface's rows (the surface's
-// memory layout is SDL_PIXELFORMAT_ARGB8888), with a software renderer where no GPU is usable
-// and no vertical sync, since the window paces itself. An adopted X window is painted with
-// XPutImage; the program selects only StructureNotify on it (another client holds its button
-// events) and leaves closing to its parent, which sends SIGTERM.
+// hidden, and every other monitor under a black window of its own whose input counts as the
+// saver's; windowed is a normal resizable window centred on the primary display and sized to the
+// background. Frames go to the screen through a streaming texture updated from the surface's rows
+// (the surface's memory layout is SDL_PIXELFORMAT_ARGB8888), with a software renderer where no
+// GPU is usable and no vertical sync, since the window paces itself. An adopted X window is
+// painted with XPutImage; the program selects only StructureNotify on it (another client holds
+// its button events) and leaves closing to its parent, which sends SIGTERM.
 #pragma once
 
 #include <cstdint>

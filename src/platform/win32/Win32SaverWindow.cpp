@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <vector>
 
 #include "app/uPreview.h"
 #include "app/uRunMode.h"
@@ -20,6 +21,7 @@ namespace lumora::win32 {
 namespace {
 
 constexpr const char* kWindowClass = "LumoraSaverWindow";
+constexpr const char* kCoverClass = "LumoraCoverWindow";
 
 // The surface's rows go to the window as they are: a top-down 32-bit DIB has the same layout.
 void PaintRows(HDC dc, const TBitmap32& surface, int32_t x, int32_t y) {
@@ -43,6 +45,22 @@ std::string SystemFolder() {
   return folder;
 }
 
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoA(monitor, &info)) return TRUE;
+  auto& rects = *reinterpret_cast<std::vector<RECT>*>(list);
+  rects.insert((info.dwFlags & MONITORINFOF_PRIMARY) != 0 ? rects.begin() : rects.end(), info.rcMonitor);
+  return TRUE;
+}
+
+// The monitors, the primary first (it is the one at the desktop's origin).
+std::vector<RECT> Monitors() {
+  std::vector<RECT> monitors;
+  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+  return monitors;
+}
+
 class TWin32WindowHost : public TSaverWindowHost, public TShell {
  public:
   TWin32WindowHost() {
@@ -57,12 +75,19 @@ class TWin32WindowHost : public TSaverWindowHost, public TShell {
     window_ = CreateWindowExA(0, kWindowClass, kApplicationTitle, WS_POPUP, 0, 0, 640, 480, nullptr, nullptr,
                               type.hInstance, this);
     if (window_ == nullptr) throw std::runtime_error("The saver window cannot be made");
+    // A cover has no cursor of its own: over it the pointer stays as hidden as over the saver.
+    type.lpfnWndProc = &TWin32WindowHost::CoverProcedure;
+    type.hCursor = nullptr;
+    type.hIcon = nullptr;
+    type.lpszClassName = kCoverClass;
+    RegisterClassA(&type);
     output_ = std::make_unique<TDirectSoundOutput>(window_);
     music_ = std::make_unique<TMciMusic>(window_);
   }
   ~TWin32WindowHost() override {
     music_.reset();
     output_.reset();
+    RemoveCovers();
     if (window_ != nullptr) DestroyWindow(window_);
   }
 
@@ -165,6 +190,8 @@ class TWin32WindowHost : public TSaverWindowHost, public TShell {
       form_ = nullptr;
       return 1;
     }
+    // The covers first: the saver window, shown last, keeps the keyboard.
+    if (!form.Windowed) CoverOtherMonitors();
     ShowWindow(window_, SW_SHOW);
     UpdateWindow(window_);
     if (!form.Windowed) SetForegroundWindow(window_);
@@ -206,6 +233,7 @@ class TWin32WindowHost : public TSaverWindowHost, public TShell {
         if (form.FormCloseQuery()) {
           form.FormClose();
           ShowWindow(window_, SW_HIDE);
+          RemoveCovers();
           form.FormDestroy();
           form_ = nullptr;
           PostQuitMessage(0);
@@ -215,7 +243,58 @@ class TWin32WindowHost : public TSaverWindowHost, public TShell {
     }
   }
 
+  // The full-screen run's other monitors, each under a black, borderless, topmost tool window (no
+  // taskbar button) of its own, so that no desktop shows beside the scene. A monitor that overlaps
+  // the primary one (a clone) already shows the scene and is left alone.
+  void CoverOtherMonitors() {
+    const std::vector<RECT> monitors = Monitors();
+    for (size_t i = 1; i < monitors.size(); ++i) {
+      RECT overlap{};
+      if (IntersectRect(&overlap, &monitors[i], &monitors[0])) continue;
+      const RECT& area = monitors[i];
+      HWND cover = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kCoverClass, "", WS_POPUP, area.left, area.top,
+                                   area.right - area.left, area.bottom - area.top, nullptr, nullptr,
+                                   GetModuleHandleA(nullptr), this);
+      if (cover == nullptr) continue;  // that monitor keeps its desktop; the saver runs on
+      covers_.push_back(cover);
+      ShowWindow(cover, SW_SHOWNOACTIVATE);
+      UpdateWindow(cover);
+    }
+  }
+  void RemoveCovers() {
+    for (HWND cover : covers_) DestroyWindow(cover);
+    covers_.clear();
+  }
+
+  // Input on a cover counts as input on the saver window: one pointer, one set of rules. Its
+  // positions are taken into the saver window's coordinates, so that a pointer crossing from one
+  // monitor to the next moves by its real distance and not by a jump.
+  static LRESULT CALLBACK CoverProcedure(HWND cover, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+      SetWindowLongPtrA(cover, GWLP_USERDATA,
+                        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams));
+    }
+    auto* host = reinterpret_cast<TWin32WindowHost*>(GetWindowLongPtrA(cover, GWLP_USERDATA));
+    if (host == nullptr || host->form_ == nullptr) return DefWindowProcA(cover, message, wparam, lparam);
+    switch (message) {
+      case WM_MOUSEMOVE: {
+        POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+        MapWindowPoints(cover, host->window_, &at, 1);
+        host->form_->FormMouseMove(at.x, at.y);
+        return 0;
+      }
+      case WM_LBUTTONDOWN:
+      case WM_RBUTTONDOWN:
+      case WM_MBUTTONDOWN: host->form_->FormMouseDown(); return 0;
+      case WM_KEYDOWN:
+      case WM_SYSKEYDOWN: host->form_->FormKeyDown(); return 0;
+      case WM_CLOSE: host->Close(); return 0;  // the saver window's close query decides
+      default: return DefWindowProcA(cover, message, wparam, lparam);
+    }
+  }
+
   HWND window_ = nullptr;
+  std::vector<HWND> covers_;
   HKEY desktop_ = nullptr;
   std::unique_ptr<TDirectSoundOutput> output_;
   std::unique_ptr<TMciMusic> music_;

@@ -1,5 +1,6 @@
-// The Windows program's windows: the saver window (a black window, full-screen or ordinary) and
-// the preview painted into the display settings' little window.
+// The Windows program's windows: the saver window (a black window, full-screen or ordinary; the
+// full-screen one with a black window over every other monitor) and the preview painted into the
+// display settings' little window.
 #pragma once
 
 #include <cstdint>
