@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <set>
+#include <string>
 
 #include "project/uFileIO.h"
 #include "project/uVXProject.h"
@@ -131,6 +133,36 @@ TEST_F(FitTest, WithoutProportionalThePictureFillsTheTarget) {
   EXPECT_EQ(project_.GetWaveParam(0).Amplitude(), 8);  // 6 x 1.25 = 7.5, to even
   EXPECT_EQ(project_.GetWaveParam(0).Jitter(), 33);    // 25 x 1.333...
   EXPECT_EQ(AlphaOf(project_.Background.Pixels32(500)[700]), 255);
+}
+
+// The background is fitted on its 32-bit pixels directly; the 24-bit resampler stays the
+// definition it must match to the bit, on random pictures enlarged, reduced and kept (one-pixel
+// rows and columns included).
+TEST(FitBackground, MatchesThe24BitResamplerToTheBit) {
+  std::mt19937 random(20261210);
+  const auto size = [&random](int32_t most) { return static_cast<int32_t>(random() % static_cast<uint32_t>(most)) + 1; };
+  for (int i = 0; i < 300; ++i) {
+    const int32_t w = size(60), h = size(60), W = i % 10 == 0 ? w : size(150), H = i % 10 == 0 ? h : size(150);
+    TProject project;
+    project.Background.SetPixelFormat(TPixelFormat::pf32bit);
+    project.Background.SetSize(w, h);
+    for (int32_t y = 0; y < h; ++y)
+      for (int32_t x = 0; x < w; ++x) project.Background.Pixels32(y)[x] = static_cast<uint32_t>(random());
+    TFastBMP source, resized;
+    source.LoadFromBitmap(project.Background);
+    resized.SetSize(W, H);
+    source.SmoothResize(resized);
+    TBitmap expected;
+    resized.CopyTo(expected);
+
+    FitBackground(false, project, W, H);
+    const std::string sizes = std::to_string(w) + "x" + std::to_string(h) + " to " + std::to_string(W) + "x" + std::to_string(H);
+    ASSERT_EQ(project.Background.Width(), W) << sizes;
+    ASSERT_EQ(project.Background.Height(), H) << sizes;
+    for (int32_t y = 0; y < H; ++y) {
+      ASSERT_TRUE(std::equal(expected.Pixels32(y), expected.Pixels32(y) + W, project.Background.Pixels32(y))) << sizes << ", row " << y;
+    }
+  }
 }
 
 TEST_F(FitTest, MaskKeepsOnlyItsOwnColours) {
