@@ -69,7 +69,11 @@ bool FindPackage(const std::string& exeFile, int64_t& position, int32_t& count) 
 void ExtractPackage(const std::string& exeFile, const std::vector<std::string>& names, int high) {
   int64_t position = 0;
   int32_t count = 0;
-  if (!FindPackage(exeFile, position, count)) return;
+  if (FindPackage(exeFile, position, count)) ExtractPackageAt(exeFile, position, names, high);
+}
+
+void ExtractPackageAt(const std::string& exeFile, int64_t position, const std::vector<std::string>& names, int high) {
+  int32_t count = 0;
   platform::TFile package = platform::TFile::OpenRead(exeFile);
   if (!package.Seek(position) || !ReadInt32(package, count)) count = 0;
   position += 4;

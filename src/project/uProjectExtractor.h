@@ -35,5 +35,8 @@ bool FindPackage(const std::string& exeFile, int64_t& position, int32_t& count);
 //  - a negative size ends the readable part: that entry and every later one come out empty.
 // It reports nothing.
 void ExtractPackage(const std::string& exeFile, const std::vector<std::string>& names, int high);
+// The same for a package FindPackage has found at `position`: a start that extracts twice (the
+// header, then everything) searches the program file once.
+void ExtractPackageAt(const std::string& exeFile, int64_t position, const std::vector<std::string>& names, int high);
 
 }  // namespace lumora

@@ -70,10 +70,10 @@ TScene ExtractSceneInto(const std::string& packageFile, const std::string& folde
   }
 
   const std::string headerPath = scene.SceneFolder + kHeaderFileName;
-  ExtractPackage(packageFile, {headerPath}, 0);
   int64_t position = 0;
   int32_t entries = 0;
-  FindPackage(packageFile, position, entries);
+  const bool found = FindPackage(packageFile, position, entries);
+  if (found) ExtractPackageAt(packageFile, position, {headerPath}, 0);
   try {
     scene.Header = TSceneHeader::Read(TIniText(ReadHeaderText(headerPath)), entries);
   } catch (const EInOutError&) {
@@ -91,7 +91,7 @@ TScene ExtractSceneInto(const std::string& packageFile, const std::string& folde
       scene.RefusedNames.push_back(name);
     }
   }
-  ExtractPackage(packageFile, scene.SceneFiles, static_cast<int>(scene.SceneFiles.size()) - 1);
+  if (found) ExtractPackageAt(packageFile, position, scene.SceneFiles, static_cast<int>(scene.SceneFiles.size()) - 1);
   if (scene.SceneFiles.size() >= 2) scene.ProjectFileName = scene.SceneFiles[1];
   return scene;
 }
