@@ -74,21 +74,51 @@ class Golden {
   std::map<std::string, uint64_t> actual_;
 };
 
-// Writes the scene as a package and renders it; every frame's hash goes to `golden`.
-void Render(Golden& golden, const TempDir& dir, const std::string& name, const tools::TProjectFile& project,
-            std::vector<std::string> options) {
+// Writes the scene as a package and renders `frames` frames `frameMs` apart.
+std::vector<testing::TPngPixels> RenderFrames(const TempDir& dir, const std::string& name,
+                                              const tools::TProjectFile& project, int frames, int frameMs,
+                                              std::vector<std::string> options) {
   const std::string package = WriteScenePackage(dir, name, project);
   const std::string out = dir.File(name + "-frames");
-  std::vector<std::string> args = {package, "--out", out, "--frames", "4", "--frame-ms", "70"};
+  std::vector<std::string> args = {package,  "--out", out, "--frames", std::to_string(frames), "--frame-ms",
+                                   std::to_string(frameMs)};
   args.insert(args.end(), options.begin(), options.end());
-  ASSERT_EQ(tools::RunRender(args), 0) << name;
-  for (int i = 1; i <= 4; ++i) {
+  std::vector<testing::TPngPixels> rendered;
+  if (tools::RunRender(args) != 0) return rendered;
+  for (int i = 1; i <= frames; ++i) {
     char frame[32];
     std::snprintf(frame, sizeof frame, "frame_%04d.png", i);
-    const testing::TPngPixels png = testing::ReadPngRgb(out + "/" + frame);
-    ASSERT_FALSE(png.rgb.empty()) << name << " " << frame;
-    golden.Add(name + "/" + frame, Hash(png.width, png.height, png.rgb.data(), png.rgb.size()));
+    rendered.push_back(testing::ReadPngRgb(out + "/" + frame));
   }
+  return rendered;
+}
+
+// Four frames 70 ms apart; every frame's hash goes to `golden`.
+void Render(Golden& golden, const TempDir& dir, const std::string& name, const tools::TProjectFile& project,
+            std::vector<std::string> options) {
+  const auto frames = RenderFrames(dir, name, project, 4, 70, std::move(options));
+  ASSERT_EQ(frames.size(), 4u) << name;
+  for (size_t i = 0; i < frames.size(); ++i) {
+    ASSERT_FALSE(frames[i].rgb.empty()) << name << " frame " << i + 1;
+    char frame[32];
+    std::snprintf(frame, sizeof frame, "frame_%04zu.png", i + 1);
+    golden.Add(name + "/" + frame, Hash(frames[i].width, frames[i].height, frames[i].rgb.data(), frames[i].rgb.size()));
+  }
+}
+
+// A long run of frames at the saver's period, as one hash over all of them: each frame is made
+// from the one before, so a frame that keeps a wrong pixel shows in every later one.
+void RenderRun(Golden& golden, const TempDir& dir, const std::string& name, const tools::TProjectFile& project,
+               std::vector<std::string> options) {
+  constexpr int kFrames = 40;
+  const auto frames = RenderFrames(dir, name, project, kFrames, 32, std::move(options));
+  ASSERT_EQ(frames.size(), static_cast<size_t>(kFrames)) << name;
+  std::vector<uint8_t> all;
+  for (const auto& frame : frames) {
+    ASSERT_FALSE(frame.rgb.empty()) << name;
+    all.insert(all.end(), frame.rgb.begin(), frame.rgb.end());
+  }
+  golden.Add(name + "/run-of-40", Hash(frames[0].width, frames[0].height, all.data(), all.size()));
 }
 
 TEST(GoldenFrames, ScenesMadeInCode) {
@@ -102,6 +132,10 @@ TEST(GoldenFrames, ScenesMadeInCode) {
   Render(golden, dir, "objects-stretched", ObjectScene(),
          {"--size", "300x150", "--stretch", "--clock", "--clock-pos", "0"});
   Render(golden, dir, "snow-proportional", WeatherScene(1), {"--size", "300x150", "--stretch", "--proportional"});
+  RenderRun(golden, dir, "waves-run", WaveScene(true), {"--seed", "3"});
+  RenderRun(golden, dir, "snow-run", WeatherScene(1), {"--clock", "--time", "12:00:50"});
+  RenderRun(golden, dir, "rain-run", WeatherScene(2), {"--clock", "--clock-pos", "2"});
+  RenderRun(golden, dir, "objects-run", ObjectScene(), {"--seed", "4", "--clock", "--clock-pos", "1"});
   golden.Check();
 }
 
