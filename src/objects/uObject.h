@@ -5,11 +5,11 @@
 // the motion state and the display state; `TAnimImgObject` adds the picture, and `TGifObject`
 // and `TImgObject` load an animated GIF or a still picture into it (uImageObjects.h).
 //
-// Threads: a started object has a worker that calls Step every 5 ms; an object that is only
-// loaded, to be looked at, runs no thread. The drawing thread reads the
-// position, Shown, Mirrored, the picture size and the scale while the worker writes them, so
-// those are atomics (a torn double would be a wrong position). Everything else is written only
-// while the worker is parked or by the worker itself.
+// Threads: a started object has a worker that calls Step 200 times a second; an object that is
+// only loaded, to be looked at, runs no thread. The drawing thread reads the position, Shown,
+// Mirrored, the picture size and the scale while the worker writes them, so those are atomics
+// (a torn double would be a wrong position). Everything else is written only while the worker
+// is parked or by the worker itself.
 #pragma once
 
 #include <atomic>
@@ -66,7 +66,7 @@ class TAnimObject {
   // ---- Fields, in declaration order ----
   std::atomic<double> X{0};  // centre of the picture, design coordinates
   std::atomic<double> Y{0};
-  int32_t StepCount = 0;
+  std::atomic<int32_t> StepCount{0};  // read while the worker runs, to see how far it has gone
   double BounceX = 0;
   int32_t BounceDirX = 0;
   double BounceY = 0;

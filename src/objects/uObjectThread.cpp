@@ -3,9 +3,23 @@
 
 #include <chrono>
 
+#include "base/uTicks.h"
 #include "objects/uObject.h"
 
 namespace lumora {
+
+uint32_t TStepPacer::Due(uint32_t now) {
+  // Signed: a next step still ahead of `now` gives a negative lateness.
+  const auto late = static_cast<int32_t>(TicksBetween(next_, now));
+  if (late < 0) return 0;
+  const uint32_t due = static_cast<uint32_t>(late) / kStepMilliseconds + 1;
+  if (due > kMaxCatchUpSteps) {
+    next_ = now + kStepMilliseconds;
+    return kMaxCatchUpSteps;
+  }
+  next_ += due * kStepMilliseconds;
+  return due;
+}
 
 TObjectThread::TObjectThread(TAnimObject& object) : object_(object), thread_([this] { Run(); }) {}
 
@@ -21,6 +35,7 @@ TObjectThread::~TObjectThread() {
 void TObjectThread::Resume() {
   {
     std::lock_guard<std::mutex> hold(lock_);
+    if (!runRequested_) pacer_.Start(GetTickCount());
     runRequested_ = true;
   }
   wake_.notify_all();
@@ -43,11 +58,13 @@ void TObjectThread::Run() {
       continue;
     }
     parked_ = false;
-    hold.unlock();
-    object_.Step();
-    hold.lock();
-    // The pause between steps; a pause request or the end wakes it early.
-    wake_.wait_for(hold, std::chrono::milliseconds(kStepMilliseconds),
+    // A pause or the end is noticed between any two steps of a catch-up.
+    for (uint32_t due = pacer_.Due(GetTickCount()); due > 0 && runRequested_ && !terminated_; --due) {
+      hold.unlock();
+      object_.Step();
+      hold.lock();
+    }
+    wake_.wait_for(hold, std::chrono::milliseconds(kWakeMilliseconds),
                    [this] { return !runRequested_ || terminated_; });
   }
   parked_ = true;

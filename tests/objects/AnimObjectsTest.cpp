@@ -1,9 +1,11 @@
 // The object list built from the object text, and the object workers: start, pause, restart
 // and taking a running object down.
 #include <chrono>
+#include <cmath>
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -12,9 +14,11 @@
 
 #include "base/uErrors.h"
 #include "base/uLimits.h"
+#include "base/uTicks.h"
 #include "objects/uAnimObjects.h"
 #include "objects/uImageObjects.h"
 #include "objects/uObject.h"
+#include "objects/uObjectThread.h"
 #include "support/AllocationCount.h"
 
 namespace lumora {
@@ -260,17 +264,63 @@ TEST(ObjectThread, AStoppedObjectCanBeStartedAgain) {
   object.Stop();
 }
 
-TEST(ObjectThread, WorkerWaitsFiveMillisecondsBetweenSteps) {
+TEST(ObjectThread, StepsFallDueTwoHundredTimesASecondOfTheTickClock) {
+  TManualTicks ticks;
   TAnimObject object;
   MakeBouncer(object);
-  const auto begin = Clock::now();
+  const auto reaches = [&object](int steps) { return WaitFor([&] { return object.StepCount >= steps; }); };
   object.Start();
-  std::this_thread::sleep_for(std::chrono::milliseconds(40));
+  ASSERT_TRUE(reaches(1)) << "one step at the start";
+  // A second of ticks in pieces: ten steps for every 50 ms, however late the worker wakes.
+  for (int piece = 1; piece <= 20; ++piece) {
+    ticks.Advance(50);
+    ASSERT_TRUE(reaches(1 + 10 * piece));
+    EXPECT_EQ(object.StepCount, 1 + 10 * piece);
+  }
+  // A minute away (a suspended machine) is not made up: twenty steps, then the present counts.
+  ticks.Advance(60000);
+  ASSERT_TRUE(reaches(201 + 20));
+  std::this_thread::sleep_for(std::chrono::milliseconds(3 * TObjectThread::kWakeMilliseconds));
+  EXPECT_EQ(object.StepCount, 221) << "nothing more is due";
+  ticks.Advance(5);
+  ASSERT_TRUE(reaches(222));
   object.Stop();
-  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - begin).count();
-  // Parked, so StepCount is settled: at most one step per 5 ms, plus the first.
-  EXPECT_GE(object.StepCount, 1);
-  EXPECT_LE(object.StepCount, elapsed / 5 + 1) << "in " << elapsed << " ms";
+  EXPECT_EQ(object.StepCount, 222);
+}
+
+// What the drawing thread sees of a worker that sleeps kWakeMilliseconds, on a system whose
+// timer ends every sleep at its next tick (1 ms, or the 15.625 ms a system has by default) and a
+// little late besides. The frame loop sleeps through the same timer toward its 32 ms period.
+// Over 300 frames the steps between consecutive frames differ by at most one frame's share (the
+// steps due in one frame's time: 6.4 at 32 ms), and the rate stays 200 steps a second.
+TEST(ObjectThread, FramesSeeTheStepsEvenlyWhateverTheSystemTimer) {
+  std::mt19937 random(7);
+  std::uniform_real_distribution<double> late(0, 1);
+  for (const double timer : {1.0, 15.625}) {
+    const auto sleepUntil = [&](double due) { return std::ceil(due / timer) * timer + late(random); };
+    TStepPacer pacer;
+    pacer.Start(0);
+    int64_t steps = pacer.Due(0);
+    double wake = 0, frame = 0;
+    std::vector<int64_t> seen;
+    std::vector<double> shown;
+    for (int i = 0; i < 300; ++i) {
+      frame = sleepUntil(frame + 32);
+      shown.push_back(frame);
+      for (double next = sleepUntil(wake + TObjectThread::kWakeMilliseconds); next <= frame;
+           next = sleepUntil(wake + TObjectThread::kWakeMilliseconds)) {
+        wake = next;
+        steps += pacer.Due(static_cast<uint32_t>(wake));
+      }
+      seen.push_back(steps);
+    }
+    for (size_t i = 2; i < seen.size(); ++i) {
+      const int64_t before = seen[i - 1] - seen[i - 2], now = seen[i] - seen[i - 1];
+      const double share = (shown[i] - shown[i - 1]) / TStepPacer::kStepMilliseconds;
+      EXPECT_LE(std::abs(now - before), share) << "frame " << i << " with a timer of " << timer << " ms";
+    }
+    EXPECT_NEAR(static_cast<double>(seen.back()), frame / 5, 3) << "the rate, with a timer of " << timer << " ms";
+  }
 }
 
 TEST(ObjectThread, WithoutThreadsNothingStepsOnItsOwn) {
