@@ -81,6 +81,8 @@ void TAnimEngine::Prepare() {
     clock_.SetClockSize(side, side);
   }
   if (project_->Weather.Kind() > 0 || HasObjects() || ShowClock) output_.SetSize(width_, height_);
+  // Room for every overlay a frame can have: the objects, the most flakes or drops, the clock.
+  changes_.Reset(width_, height_, static_cast<size_t>(HasObjects() ? objects_->Count() : 0) + 1000 + 1);
 
   RandomizeFromClock();
   phase_.fill(0);
@@ -98,12 +100,17 @@ void TAnimEngine::Prepare() {
   }
   BuildRegionMap();
   FillJitter();
+  for (size_t r = 0; r < recordsSeen_.size(); ++r) recordsSeen_[r] = *waveParams_[r];
+  FindExclusiveSpans();
   StartObjects();
 
+  composedBefore_ = Composing();
   StepFrame();
   // From here on only water pixels change in the water surface.
   TBitmap plain;
   water_.Assign(usable ? *background_ : plain);
+  ForgetSpanKeys();
+  changes_.ChangeAll();
 }
 
 // Mirrors the scenery above each reflecting region's first row into the region: the pixel in
@@ -169,8 +176,52 @@ void TAnimEngine::FillJitter() {
     jitter_[r].assign(static_cast<size_t>(width_), 0);
     const int32_t range = waveParams_[r]->Jitter();
     for (int32_t& j : jitter_[r]) j = range > 0 ? Random(range) : 0;
-    hasJitter_[r] = std::any_of(jitter_[r].begin(), jitter_[r].end(), [](int32_t j) { return j != 0; });
+    maxJitter_[r] = jitter_[r].empty() ? 0 : *std::max_element(jitter_[r].begin(), jitter_[r].end());
+    hasJitter_[r] = maxJitter_[r] != 0;
   }
+}
+
+int32_t TAnimEngine::Reach(size_t r) const {
+  const TWaveParam& record = *waveParams_[r];
+  const bool pixelPath = record.ShiftColumns() || hasJitter_[r];
+  const bool columnWave = record.Ripple() && record.Direction() >= 2 && record.Direction() <= 5;
+  return pixelPath && !columnWave && record.Direction() < 2 ? maxJitter_[r] : 0;
+}
+
+// A span may be skipped only if it alone writes its pixels. Spans of a region that sways its
+// columns write wherever the swayed sample lands in their own rows and in the rows jitter
+// reaches, so they are never skipped, nor is any span whose pixels they can reach. Every other
+// pixel has exactly one writer: the span of its own region in the row its jitter points from,
+// but for the pixels of row 0 that jitter reaches.
+void TAnimEngine::FindExclusiveSpans() {
+  const auto rows = static_cast<size_t>(height_);
+  std::vector<int32_t> reachedLeft(rows, std::numeric_limits<int32_t>::max()), reachedRight(rows, 0);
+  const auto swayed = [this](int32_t region) { return waveParams_[static_cast<size_t>(region)]->ShiftColumns(); };
+  for (int32_t y = 0; y < height_; ++y) {
+    for (uint32_t i = rowSpans_[static_cast<size_t>(y)]; i < rowSpans_[static_cast<size_t>(y) + 1]; ++i) {
+      const TSpan& span = spans_[i];
+      if (!swayed(span.Region)) continue;
+      for (int32_t t = std::max(0, y - Reach(static_cast<size_t>(span.Region))); t <= y; ++t) {
+        reachedLeft[static_cast<size_t>(t)] = std::min(reachedLeft[static_cast<size_t>(t)], span.Left);
+        reachedRight[static_cast<size_t>(t)] = std::max(reachedRight[static_cast<size_t>(t)], span.Right);
+      }
+    }
+  }
+  for (int32_t y = 0; y < height_; ++y) {
+    for (uint32_t i = rowSpans_[static_cast<size_t>(y)]; i < rowSpans_[static_cast<size_t>(y) + 1]; ++i) {
+      TSpan& span = spans_[i];
+      // Jitter clamps the targets of the top rows onto row 0, which so has several writers.
+      const int32_t reach = Reach(static_cast<size_t>(span.Region));
+      span.Exclusive = !swayed(span.Region) && (reach == 0 || y > reach);
+      for (int32_t t = y - reach; span.Exclusive && t <= y; ++t) {
+        span.Exclusive = span.Right <= reachedLeft[static_cast<size_t>(t)] || reachedRight[static_cast<size_t>(t)] <= span.Left;
+      }
+    }
+  }
+}
+
+void TAnimEngine::ForgetSpanKeys() {
+  for (TSpan& span : spans_) span.Key = kNoKey;
 }
 
 // The water of one frame. For a region with amplitude A, wave count Q (Frequency waves per
@@ -189,6 +240,10 @@ void TAnimEngine::StepFrame() {
   const uint32_t now = GetTickCount();
   const uint32_t dt = TicksBetween(lastTick_, now);
   lastTick_ = now;
+  // A frame that moves between the water and the composition surface starts from scratch.
+  if (Composing() != composedBefore_) changes_.ChangeAll();
+  composedBefore_ = Composing();
+  changes_.BeginFrame();
   if (width_ > 0 && height_ > 0) {
     SetUpRegionWaves();
     for (int32_t y = 0; y < height_; ++y) {
@@ -198,9 +253,21 @@ void TAnimEngine::StepFrame() {
   }
   AdvancePhases(dt);
   ComposeFrame(dt);
+  changes_.EndFrame(Composing());
 }
 
 void TAnimEngine::SetUpRegionWaves() {
+  // The spans' keys and which spans are exclusive follow from the records; a record changed
+  // while the frames run (nothing does that today) starts them afresh.
+  bool recordsChanged = false;
+  for (size_t r = 0; r < waves_.size(); ++r) {
+    recordsChanged = recordsChanged || waveParams_[r]->Record != recordsSeen_[r].Record;
+    recordsSeen_[r] = *waveParams_[r];
+  }
+  if (recordsChanged) {
+    FindExclusiveSpans();
+    ForgetSpanKeys();
+  }
   for (size_t r = 0; r < waves_.size(); ++r) {
     const TWaveParam& record = *waveParams_[r];
     TRegionWave& w = waves_[r];
@@ -239,16 +306,25 @@ void TAnimEngine::WaveRow(int32_t y) {
 // Row y's water pixels, span by span. Three kinds of span take their own loop, all computing
 // exactly what the per-pixel rule says: a region whose rows move as a whole (no column wave, no
 // sway, no jitter) copies whole runs; a column wave tracks its modulo incrementally; the rest
-// goes pixel by pixel.
+// goes pixel by pixel. An exclusive span whose key has not changed since the last frame holds
+// its pixels already.
 void TAnimEngine::MapRow(int32_t y) {
   for (uint32_t i = rowSpans_[static_cast<size_t>(y)]; i < rowSpans_[static_cast<size_t>(y) + 1]; ++i) {
-    const TSpan& span = spans_[i];
-    const TRegionWave& w = waves_[static_cast<size_t>(span.Region)];
+    TSpan& span = spans_[i];
+    const auto r = static_cast<size_t>(span.Region);
+    const TRegionWave& w = waves_[r];
     const bool columnWave = w.Ripple && w.Direction >= 2 && w.Direction <= 5;
+    const bool straight = !columnWave && !w.ShiftColumns && !hasJitter_[r];
+    const auto s = static_cast<int32_t>(w.Ripple ? Clamp(y + w.RowY, 0, height_ - 1) : y);
+    // What decides the span's pixels besides the records and the fixed tables.
+    const int64_t key = columnWave ? phase_[r] : straight ? s : (w.Ripple ? w.RowY : 0);
+    if (span.Exclusive && span.Key == key) continue;
+    span.Key = key;
+    changes_.MarkWater(y - Reach(r), y + 1, span.Left, span.Right);
     if (columnWave) {
       MapColumnWaveSpan(y, span);
-    } else if (!w.ShiftColumns && !hasJitter_[static_cast<size_t>(span.Region)]) {
-      MapStraightSpan(y, span);
+    } else if (straight) {
+      MapStraightSpan(y, span, s);
     } else {
       MapPixelSpan(y, span);
     }
@@ -257,9 +333,7 @@ void TAnimEngine::MapRow(int32_t y) {
 
 // Every pixel of the span samples the same source row s = y + RowY (y without ripple) in its own
 // column, where row s belongs to the same region: the runs of the region in row s.
-void TAnimEngine::MapStraightSpan(int32_t y, const TSpan& span) {
-  const TRegionWave& w = waves_[static_cast<size_t>(span.Region)];
-  const auto s = static_cast<int32_t>(w.Ripple ? Clamp(y + w.RowY, 0, height_ - 1) : y);
+void TAnimEngine::MapStraightSpan(int32_t y, const TSpan& span, int32_t s) {
   uint32_t* target = water_.ScanLine(y);
   const uint32_t* source = sourceRows_[static_cast<size_t>(s)];
   for (uint32_t k = rowSpans_[static_cast<size_t>(s)]; k < rowSpans_[static_cast<size_t>(s) + 1]; ++k) {
@@ -446,13 +520,16 @@ void TAnimEngine::DrawObjects() {
       mirror.FlipHorz();
       source = &mirror;
     }
+    changes_.AddOverlay(Rect(left, top, right, bottom));
     output_.Draw(Rect(left, top, right, bottom), Rect(0, 0, picWidth, picHeight), *source);
   }
 }
 
-// Objects, weather and clock over a copy of the water frame, in that order.
+// Objects, weather and clock over the water frame, in that order. The composition surface holds
+// the previous frame: only where that frame's overlays lay and where the water changed does it
+// take the water again.
 void TAnimEngine::ComposeFrame(uint32_t dt) {
-  if (Composing()) output_.Draw(0, 0, water_);
+  if (Composing()) changes_.Restore(output_, water_);
   DrawObjects();
   if (weatherOn_ && project_ != nullptr) {
     const TWeatherParam& weather = project_->Weather;
@@ -471,12 +548,17 @@ void TAnimEngine::ComposeFrame(uint32_t dt) {
       rain_->Angle = 180 - weather.Angle();
       rain_->Step();
     }
+    const auto overlay = [this](const TRect& area) { changes_.AddOverlay(area); };
+    if (snow_) snow_->VisitAreas(overlay);
+    if (rain_) rain_->VisitAreas(overlay);
   }
   if (ShowClock && !FrameSurface().Empty()) {
     TBitmap32& frame = FrameSurface();
     const TPoint at = clock_.ClockPosition(width_, height_);
     clock_.CaptureBackground(frame, at.X, at.Y);
-    frame.Draw(at.X, at.Y, clock_.RenderFace());
+    const TBitmap32& face = clock_.RenderFace();
+    changes_.AddOverlay(Rect(at.X, at.Y, at.X + face.Width(), at.Y + face.Height()));
+    frame.Draw(at.X, at.Y, face);
   }
 }
 

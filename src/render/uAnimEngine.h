@@ -11,12 +11,14 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <vector>
 
 #include "objects/uPaintQueue.h"
 #include "project/uVXProject.h"
 #include "render/uClock.h"
+#include "render/uFrameChanges.h"
 #include "surface/uBitmap.h"
 #include "surface/uBitmap32.h"
 
@@ -43,6 +45,9 @@ class TAnimEngine {
   void StepFrame();
   // The surface holding the finished frame.
   TBitmap32& FrameSurface();
+  // The areas of FrameSurface that may differ from the previous frame: a window that shows
+  // the frames needs to copy no more (rectangles that may overlap; the whole frame at first).
+  const std::vector<TRect>& FrameChanges() const { return changes_.Changes(); }
   // The background the frames are made from (its size is the frame size).
   const TBitmap& Background() const;
   // Frees any snow or rain; when enabled, creates the effect the project's weather names.
@@ -68,11 +73,16 @@ class TAnimEngine {
   TPaintQueue& Paintings() { return paintings_; }
 
  private:
-  // A run of pixels of one region within a row: [Left, Right).
+  static constexpr int64_t kNoKey = std::numeric_limits<int64_t>::min();
+  // A run of pixels of one region within a row: [Left, Right). An exclusive span is the only
+  // one that writes its pixels, so when its Key (what decides them: the source row, the
+  // displacement or the phase) is what it was last frame, its pixels are too and it is skipped.
   struct TSpan {
     int32_t Left;
     int32_t Right;
     int32_t Region;
+    bool Exclusive = false;
+    int64_t Key = kNoKey;
   };
   // What a region's wave needs in the row loop, read once per frame from its record.
   struct TRegionWave {
@@ -97,12 +107,16 @@ class TAnimEngine {
   void BuildReflection();
   void BuildRegionMap();
   void FillJitter();
+  void FindExclusiveSpans();
+  void ForgetSpanKeys();
   void SetUpRegionWaves();
   void WaveRow(int32_t y);
   void MapRow(int32_t y);
-  void MapStraightSpan(int32_t y, const TSpan& span);
+  void MapStraightSpan(int32_t y, const TSpan& span, int32_t s);
   void MapColumnWaveSpan(int32_t y, const TSpan& span);
   void MapPixelSpan(int32_t y, const TSpan& span);
+  // The rows a span of region r may write below its own (jitter moves the target row up).
+  int32_t Reach(size_t r) const;
   void AdvancePhases(uint32_t dt);
   void ComposeFrame(uint32_t dt);
 
@@ -126,6 +140,8 @@ class TAnimEngine {
   std::vector<uint32_t> rowSpans_;  // spans of row y: [rowSpans_[y], rowSpans_[y + 1])
   std::array<std::vector<int32_t>, kWaveCount> jitter_;
   std::array<bool, kWaveCount> hasJitter_{};
+  std::array<int32_t, kWaveCount> maxJitter_{};
+  std::array<TWaveParam, kWaveCount> recordsSeen_{};  // the records the spans' keys were made with
   std::array<int32_t, kWaveCount> regionTop_{};
   std::array<int32_t, kWaveCount> regionBottom_{};
   std::array<TRegionWave, kWaveCount> waves_{};
@@ -137,6 +153,8 @@ class TAnimEngine {
   std::array<double, 361> cosTable_{};
 
   TBitmap32 output_;
+  TFrameChanges changes_;
+  bool composedBefore_ = false;  // the previous frame was on the composition surface
   TPaintQueue paintings_;  // the GIF players' paintings, carried out between frames
   TClock clock_;
   bool weatherOn_ = false;

@@ -29,22 +29,31 @@ void TRain::Move(TDrop& drop, double fall) {
   WrapToTop(drop.Y, Surface->Height());
 }
 
-void TRain::Draw(const TDrop& drop) const {
-  const double slant = Slant();
-  const int32_t s = drop.Size;
-  const auto grey = static_cast<uint8_t>(200 + 55 / (5 - s));
+TRain::TStreak TRain::Streak(const TDrop& drop) const {
   const int32_t x0 = Round(drop.X);
   const int32_t y0 = Round(drop.Y);
-  const int32_t y1 = Round(y0 + static_cast<double>(s) * drop.LengthFactor * DropLength / 10);
-  const int32_t x1 = Round(x0 + slant * (y1 - y0));
-  const int32_t xm = Round(x0 + 6.0 * (x1 - x0) / 8);
-  const int32_t ym = Round(y0 + 6.0 * (y1 - y0) / 8);
+  const int32_t y1 = Round(y0 + static_cast<double>(drop.Size) * drop.LengthFactor * DropLength / 10);
+  const int32_t x1 = Round(x0 + Slant() * (y1 - y0));
+  return {x0, y0, Round(x0 + 6.0 * (x1 - x0) / 8), Round(y0 + 6.0 * (y1 - y0) / 8), x1, y1};
+}
+
+void TRain::Draw(const TDrop& drop) const {
+  const int32_t s = drop.Size;
+  const auto grey = static_cast<uint8_t>(200 + 55 / (5 - s));
+  const TStreak streak = Streak(drop);
   // A density above 10 is held at opaque.
   const auto alpha = [&](int32_t base) {
     return static_cast<uint8_t>(std::clamp(Round(static_cast<double>(base - 20 * (5 - s)) * Density / 10), 0, 255));
   };
-  Surface->LineBlend(x0, y0, xm, ym, Color32(grey, grey, grey, alpha(150)));
-  Surface->LineBlend(xm, ym, x1, y1, Color32(grey, grey, grey, alpha(255)));
+  Surface->LineBlend(streak.X0, streak.Y0, streak.XM, streak.YM, Color32(grey, grey, grey, alpha(150)));
+  Surface->LineBlend(streak.XM, streak.YM, streak.X1, streak.Y1, Color32(grey, grey, grey, alpha(255)));
+}
+
+// The middle point lies between the ends, so the ends bound both segments.
+TRect TRain::Area(const TDrop& drop) const {
+  const TStreak streak = Streak(drop);
+  return Rect(std::min(streak.X0, streak.X1), std::min(streak.Y0, streak.Y1), std::max(streak.X0, streak.X1) + 1,
+              std::max(streak.Y0, streak.Y1) + 1);
 }
 
 }  // namespace lumora

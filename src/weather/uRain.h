@@ -34,6 +34,13 @@ class TRain final : public TWeatherEffect<TDrop> {
   void Scatter(TDrop& drop) override;
   void Move(TDrop& drop, double fall) override;
   void Draw(const TDrop& drop) const override;
+  TRect Area(const TDrop& drop) const override;
+
+  // The streak's two segments: from (X0, Y0) through (XM, YM) to (X1, Y1).
+  struct TStreak {
+    int32_t X0, Y0, XM, YM, X1, Y1;
+  };
+  TStreak Streak(const TDrop& drop) const;
 };
 
 }  // namespace lumora

@@ -22,6 +22,15 @@ constexpr TFlakePixel kSize3[] = {{0, 0, 200},  {-1, 0, 160}, {0, -1, 160}, {1, 
 constexpr TFlakePixel kSize4[] = {{0, 0, 240},  {-1, 0, 240}, {-1, 1, 240}, {0, -1, 240}, {0, 1, 240}, {0, 2, 240},
                                   {1, -1, 240}, {1, 0, 240},  {1, 1, 240},  {1, 2, 240},  {2, 0, 240}, {2, 1, 240}};
 
+struct TPixel {
+  int32_t X, Y;
+};
+
+// The pixel the flake's shape is drawn around.
+TPixel Centre(const TFlake& flake) {
+  return {static_cast<int32_t>(std::nearbyint(flake.X)), static_cast<int32_t>(std::nearbyint(flake.Y))};
+}
+
 }  // namespace
 
 void TSnow::Scatter(TFlake& flake) {
@@ -41,8 +50,7 @@ void TSnow::Move(TFlake& flake, double fall) {
 }
 
 void TSnow::Draw(const TFlake& flake) const {
-  const auto x = static_cast<int32_t>(std::nearbyint(flake.X));
-  const auto y = static_cast<int32_t>(std::nearbyint(flake.Y));
+  const auto [x, y] = Centre(flake);
   auto draw = [&](const auto& shape) {
     for (const TFlakePixel& p : shape) {
       // Every base x density / 10 is a whole number; a density above 10 is held at opaque.
@@ -55,6 +63,12 @@ void TSnow::Draw(const TFlake& flake) const {
     case 3: draw(kSize3); break;
     default: draw(kSize4); break;
   }
+}
+
+// Every shape lies within one pixel left and above its centre and two right and below.
+TRect TSnow::Area(const TFlake& flake) const {
+  const auto [x, y] = Centre(flake);
+  return Rect(x - 1, y - 1, x + 3, y + 3);
 }
 
 }  // namespace lumora

@@ -28,6 +28,7 @@ class TSnow final : public TWeatherEffect<TFlake> {
   void Scatter(TFlake& flake) override;
   void Move(TFlake& flake, double fall) override;
   void Draw(const TFlake& flake) const override;
+  TRect Area(const TFlake& flake) const override;
 };
 
 }  // namespace lumora

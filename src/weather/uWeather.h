@@ -12,10 +12,9 @@
 #include "base/uLimits.h"
 #include "base/uRandom.h"
 #include "base/uSpeedTable.h"
+#include "surface/uBitmap32.h"
 
 namespace lumora {
-
-class TBitmap32;
 
 template <class TParticle>
 class TWeatherEffect {
@@ -36,6 +35,13 @@ class TWeatherEffect {
     const double fall = Elapsed / fallPeriod_ * SpeedTableAt(SpeedIndex) / 100 * SpeedPercent / 100;
     for (TParticle& particle : particles_) Move(particle, fall);
     for (const TParticle& particle : particles_) Draw(particle);
+  }
+
+  // Calls `visit` with a rectangle around every particle as the last Step drew it, so that the
+  // frame knows where to take the weather off again.
+  template <class TVisit>
+  void VisitAreas(TVisit&& visit) const {
+    for (const TParticle& particle : particles_) visit(Area(particle));
   }
 
   TBitmap32* Surface = nullptr;  // borrowed
@@ -71,6 +77,8 @@ class TWeatherEffect {
   // `fall` is the step's distance for one unit of the particle's speed.
   virtual void Move(TParticle& particle, double fall) = 0;
   virtual void Draw(const TParticle& particle) const = 0;
+  // The pixels Draw touches for the particle, or more.
+  virtual TRect Area(const TParticle& particle) const = 0;
 
   double fallPeriod_;
   int32_t count_ = 0;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <numbers>
@@ -502,5 +503,78 @@ TEST_F(CompositionTest, RainTakesTheMirroredAngle) {
   EXPECT_EQ(engine_.Rain(), nullptr);
 }
 
+
+// A window that copies only FrameChanges shows every frame exactly: each pixel that differs from
+// the frame before lies in one of the rectangles, and once the scene runs they are a small part
+// of the frame. Swaying water with jitter writes beside its own pixels; objects move, flakes and
+// drops fall, the clock ticks.
+TEST(FrameChanges, HoldEveryPixelThatChanged) {
+  testing::TempDir dir;
+  TGifImage gif;
+  gif.Width = gif.Height = 6;
+  gif.GlobalColors = {{200, 0, 0}, {0, 200, 0}};
+  gif.Frames.resize(1);
+  gif.Frames[0].Width = gif.Frames[0].Height = 6;
+  gif.Frames[0].Indices.assign(36, 0);
+  for (size_t i = 0; i < 36; i += 5) gif.Frames[0].Indices[i] = 1;
+  const std::string file = dir.Write("square.gif", EncodeGif(gif));
+  for (const int kind : {1, 2}) {
+    SCOPED_TRACE(kind);
+    TManualTicks ticks;
+    Scene sc(160, 120, 21);
+    sc.SetRegion(1, 0, 60, 90, 120);
+    sc.SetRegion(2, 90, 50, 160, 120);
+    sc.waves[1].SetShiftColumns(true);
+    sc.waves[1].SetJitter(3);
+    sc.waves[1].SetPerspective(false);
+    TProject project;
+    sc.ToProject(project);
+    project.Weather.SetKind(kind);
+    project.Weather.SetCount(150);
+    project.Weather.SetSpeedIndex(10);
+    project.Weather.SetDensity(8);
+    std::string text;
+    for (int i = 0; i < 3; ++i) {
+      text += "[Obj" + std::to_string(i) + "]\nObjType=GIF\nFilename=" + file +
+              "\nMotion=2\nMotionSpeed=60\nPosLeftType=4\nPosTopType=4\nWidthSize=150\n";
+    }
+    project.Objects.Threaded = false;
+    project.Objects.LoadFromText(text);
+    TAnimEngine engine;
+    engine.SetProject(project);
+    engine.ShowClock = true;
+    int seconds = 0;
+    engine.Clock().TimeSource = [&seconds] { return platform::TTimeOfDay{10, 10, seconds % 60}; };
+    engine.Prepare();
+    engine.SetWeather(true);
+    std::vector<uint32_t> before = Pixels(engine.FrameSurface());
+    int64_t changedArea = 0;
+    for (int frame = 0; frame < 60; ++frame) {
+      for (int i = 0; i < project.Objects.Count(); ++i) project.Objects.Items(i).Step();
+      seconds = frame / 10;
+      ticks.Advance(32);
+      engine.StepFrame();
+      const std::vector<uint32_t> now = Pixels(engine.FrameSurface());
+      const auto& changes = engine.FrameChanges();
+      for (int32_t y = 0; y < 120; ++y) {
+        for (int32_t x = 0; x < 160; ++x) {
+          if (now[static_cast<size_t>(y * 160 + x)] == before[static_cast<size_t>(y * 160 + x)]) continue;
+          const bool listed = std::any_of(changes.begin(), changes.end(), [x, y](const TRect& r) {
+            return r.Left <= x && x < r.Right && r.Top <= y && y < r.Bottom;
+          });
+          ASSERT_TRUE(listed) << "frame " << frame << ": pixel " << x << "," << y << " changed unlisted";
+        }
+      }
+      if (frame == 0) {
+        ASSERT_EQ(changes.size(), 1u) << "the first frame after Prepare is new everywhere";
+        EXPECT_EQ(changes[0], Rect(0, 0, 160, 120));
+      } else {
+        for (const TRect& r : changes) changedArea += int64_t{r.Width()} * r.Height();
+      }
+      before = now;
+    }
+    EXPECT_LT(changedArea, 59 * 160 * 120 * 3 / 4) << "the changes are less than the frames";
+  }
+}
 }  // namespace
 }  // namespace lumora

@@ -1,0 +1,117 @@
+// What changed from one frame to the next (see uFrameChanges.h).
+#include "render/uFrameChanges.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace lumora {
+namespace {
+
+constexpr int32_t kNoColumn = std::numeric_limits<int32_t>::max();
+
+// Copies `rect` of `water` onto `output`; both have the same size and `rect` lies inside.
+void CopyArea(TBitmap32& output, const TBitmap32& water, const TRect& rect) {
+  const auto bytes = static_cast<size_t>(rect.Width()) * sizeof(TColor32);
+  for (int32_t y = rect.Top; y < rect.Bottom; ++y)
+    std::memcpy(output.ScanLine(y) + rect.Left, water.ScanLine(y) + rect.Left, bytes);
+}
+
+}  // namespace
+
+void TFrameChanges::Reset(int32_t width, int32_t height, size_t overlays) {
+  width_ = std::max(width, 0);
+  height_ = std::max(height, 0);
+  left_.assign(static_cast<size_t>(height_), kNoColumn);
+  right_.assign(static_cast<size_t>(height_), 0);
+  top_ = bottom_ = 0;
+  overlays_.clear();
+  overlays_.reserve(overlays);
+  previousOverlays_.clear();
+  previousOverlays_.reserve(overlays);
+  changes_.clear();
+  changes_.reserve(2 * overlays + static_cast<size_t>(height_) + 1);
+  whole_ = pending_ = true;
+}
+
+void TFrameChanges::BeginFrame() {
+  for (int32_t y = top_; y < bottom_; ++y) {
+    left_[static_cast<size_t>(y)] = kNoColumn;
+    right_[static_cast<size_t>(y)] = 0;
+  }
+  top_ = height_;
+  bottom_ = 0;
+  previousOverlays_.swap(overlays_);
+  overlays_.clear();
+  whole_ = pending_;
+  pending_ = false;
+}
+
+void TFrameChanges::MarkWater(int32_t top, int32_t bottom, int32_t left, int32_t right) {
+  top = std::max(top, 0);
+  bottom = std::min(bottom, height_);
+  left = std::max(left, 0);
+  right = std::min(right, width_);
+  if (top >= bottom || left >= right) return;
+  top_ = std::min(top_, top);
+  bottom_ = std::max(bottom_, bottom);
+  for (int32_t y = top; y < bottom; ++y) {
+    int32_t& rowLeft = left_[static_cast<size_t>(y)];
+    int32_t& rowRight = right_[static_cast<size_t>(y)];
+    rowLeft = std::min(rowLeft, left);
+    rowRight = std::max(rowRight, right);
+  }
+}
+
+void TFrameChanges::AddOverlay(const TRect& rect) {
+  const TRect clipped = Rect(std::max(rect.Left, 0), std::max(rect.Top, 0), std::min(rect.Right, width_),
+                             std::min(rect.Bottom, height_));
+  if (clipped.IsEmpty()) return;
+  // Beyond the room made in Reset, rather than allocate, this frame counts as changed everywhere
+  // and the next one restores everything.
+  if (overlays_.size() == overlays_.capacity()) {
+    whole_ = pending_ = true;
+    return;
+  }
+  overlays_.push_back(clipped);
+}
+
+void TFrameChanges::Restore(TBitmap32& output, const TBitmap32& water) const {
+  if (output.Width() != width_ || output.Height() != height_ || water.Width() != width_ ||
+      water.Height() != height_) {
+    return;
+  }
+  if (whole_) {
+    CopyArea(output, water, Rect(0, 0, width_, height_));
+    return;
+  }
+  for (const TRect& rect : previousOverlays_) CopyArea(output, water, rect);
+  for (int32_t y = top_; y < bottom_; ++y) {
+    const int32_t left = left_[static_cast<size_t>(y)], right = right_[static_cast<size_t>(y)];
+    if (left < right) CopyArea(output, water, Rect(left, y, right, y + 1));
+  }
+}
+
+// Rows whose changed columns are the same make one rectangle.
+void TFrameChanges::ListWater() {
+  for (int32_t y = top_; y < bottom_;) {
+    const int32_t left = left_[static_cast<size_t>(y)], right = right_[static_cast<size_t>(y)];
+    int32_t end = y + 1;
+    while (end < bottom_ && left_[static_cast<size_t>(end)] == left && right_[static_cast<size_t>(end)] == right) ++end;
+    if (left < right) changes_.push_back(Rect(left, y, right, end));
+    y = end;
+  }
+}
+
+void TFrameChanges::EndFrame(bool withOverlays) {
+  changes_.clear();
+  if (whole_) {
+    if (width_ > 0 && height_ > 0) changes_.push_back(Rect(0, 0, width_, height_));
+    return;
+  }
+  if (withOverlays) changes_.insert(changes_.end(), previousOverlays_.begin(), previousOverlays_.end());
+  ListWater();
+  if (withOverlays) changes_.insert(changes_.end(), overlays_.begin(), overlays_.end());
+}
+
+}  // namespace lumora
