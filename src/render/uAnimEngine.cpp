@@ -14,18 +14,12 @@
 #include "objects/uImageObjects.h"
 #include "project/uFileIO.h"
 #include "project/uVXProject.h"
+#include "render/uColumnWave.h"
 #include "weather/uRain.h"
 #include "weather/uSnow.h"
 
 namespace lumora {
 namespace {
-
-// |(v mod period) mod 360| with truncating remainders, the index into the cosine table.
-inline size_t CosIndex(int64_t v, int32_t period) {
-  const int64_t m = (v == static_cast<int32_t>(v)) ? static_cast<int32_t>(v) % period : v % period;
-  const int64_t n = m % 360;
-  return static_cast<size_t>(n < 0 ? -n : n);
-}
 
 inline int64_t Clamp(int64_t v, int64_t low, int64_t high) { return v < low ? low : (v > high ? high : v); }
 
@@ -166,9 +160,25 @@ void TAnimEngine::BuildRegionMap() {
     }
   }
   rowSpans_[static_cast<size_t>(height_)] = static_cast<uint32_t>(spans_.size());
-  scratchV_.assign(static_cast<size_t>(width_), 0);
-  scratchRowY_.assign(static_cast<size_t>(width_), 0);
   rowYTableAmplitude_.fill(std::numeric_limits<double>::quiet_NaN());
+
+  // How far each pixel's region goes straight up and down, so that a column wave finds most of
+  // its samples' regions in the row it works on rather than in the row it samples.
+  verticalRuns_.assign(regionMap_.size(), 0);
+  const auto at = [this](int32_t x, int32_t y) { return static_cast<size_t>(y) * width_ + x; };
+  for (int32_t y = 1; y < height_; ++y) {
+    for (int32_t x = 0; x < width_; ++x) {
+      if (regionMap_[at(x, y)] < 0 || regionMap_[at(x, y)] != regionMap_[at(x, y - 1)]) continue;
+      verticalRuns_[at(x, y)] = static_cast<uint16_t>(std::min((verticalRuns_[at(x, y - 1)] & 0xFF) + 1, 255));
+    }
+  }
+  for (int32_t y = height_ - 2; y >= 0; --y) {
+    for (int32_t x = 0; x < width_; ++x) {
+      if (regionMap_[at(x, y)] < 0 || regionMap_[at(x, y)] != regionMap_[at(x, y + 1)]) continue;
+      const int below = std::min((verticalRuns_[at(x, y + 1)] >> 8) + 1, 255);
+      verticalRuns_[at(x, y)] = static_cast<uint16_t>(verticalRuns_[at(x, y)] | below << 8);
+    }
+  }
 }
 
 void TAnimEngine::FillJitter() {
@@ -345,86 +355,53 @@ void TAnimEngine::MapStraightSpan(int32_t y, const TSpan& span, int32_t s) {
   }
 }
 
-// The displacement varies along the row: v = round(column Q / 2 (H - y / 2) / H + phase), then
-// RowY = round(A cos v). Three passes keep each loop simple enough to run fast: the wave
-// arguments (no dependence between columns), the displacements (consecutive columns move v by
-// small steps, so v mod period is followed by additions instead of a division per pixel, and
-// round(A cos) comes from a table per amplitude), then the copies.
+// The displacement varies along the row: RowY = round(A cos v) for each column, through a table
+// per amplitude and the column's table index (uColumnWave.h).
 void TAnimEngine::MapColumnWaveSpan(int32_t y, const TSpan& span) {
   const int32_t r = span.Region;
   TRegionWave& w = waves_[static_cast<size_t>(r)];
-  const bool fromRight = w.Direction == 2 || w.Direction == 5;
-  const double phase = static_cast<double>(phase_[static_cast<size_t>(r)]);
-  const int32_t count = span.Right - span.Left;
-  int64_t* v = scratchV_.data();
-  int64_t* rowY = scratchRowY_.data();
-
-  const double halfRows = height_ - y / 2.0;
-  // |argument| stays below 2^50 for any picture the engine accepts unless a record holds an
-  // absurd frequency; only then the library's rounding is needed.
-  const bool small = std::fabs(w.Q) * width_ < 0x1p48;
-  // column = first + direction * i
-  const int32_t first = fromRight ? width_ - 1 - span.Left : span.Left;
-  const int32_t direction = fromRight ? -1 : 1;
-  const double Q = w.Q;
-  const double rows = height_;
-  if (small) {
-    for (int32_t i = 0; i < count; ++i) {
-      const double column = first + direction * i;
-      v[i] = static_cast<int64_t>(((column * Q / 2 * halfRows / rows + phase) + 0x1.8p52) - 0x1.8p52);
-    }
-  } else {
-    for (int32_t i = 0; i < count; ++i) {
-      const double column = first + direction * i;
-      v[i] = RoundHalfEven(column * Q / 2 * halfRows / rows + phase);
-    }
-  }
-
   if (w.A != rowYTableAmplitude_[static_cast<size_t>(r)]) {
     rowYTableAmplitude_[static_cast<size_t>(r)] = w.A;
     for (size_t k = 0; k < cosTable_.size(); ++k)
       rowYTable_[static_cast<size_t>(r)][k] = RoundHalfEven(cosTable_[k] * w.A);
   }
   const int64_t* table = rowYTable_[static_cast<size_t>(r)].data();
-  const int64_t period = w.Period;
-  int64_t floorMod = 0;  // v mod period in 0..period-1
-  for (int32_t i = 0; i < count; ++i) {
-    const int64_t step = i == 0 ? 0 : v[i] - v[i - 1];
-    if (i == 0 || step > 4 * period || step < -4 * period) {
-      floorMod = v[i] % period;
-      if (floorMod < 0) floorMod += period;
-    } else {
-      floorMod += step;
-      while (floorMod >= period) floorMod -= period;
-      while (floorMod < 0) floorMod += period;
-    }
-    const int64_t truncated = (v[i] < 0 && floorMod != 0) ? floorMod - period : floorMod;
-    const int64_t degrees = period <= 360 ? truncated : truncated % 360;
-    rowY[i] = table[degrees < 0 ? -degrees : degrees];
-  }
-  if (count > 0) w.RowY = rowY[count - 1];
-
+  const bool fromRight = w.Direction == 2 || w.Direction == 5;
+  TColumnWaveIndex index(w.Q, width_, height_, y, phase_[static_cast<size_t>(r)], w.Period,
+                         fromRight ? width_ - 1 - span.Left : span.Left, fromRight ? -1 : 1);
   const int16_t* map = regionMap_.data();
   const uint32_t* const* sourceRows = sourceRows_.data();
   const int64_t width = width_;
-  const int16_t* rowMap = map + static_cast<size_t>(y) * static_cast<size_t>(width);
   uint32_t* target = water_.ScanLine(y);
   const int64_t lastRow = height_ - 1;
+  const uint16_t* runs = verticalRuns_.data() + static_cast<size_t>(y) * static_cast<size_t>(width);
+  int64_t rowY = w.RowY;
+  const int64_t left = span.Left;
+  // Pixel (col, y + rows) lies in region r, given that (col, y) does: most samples are found in
+  // the run of their own column.
+  const auto sameRegion = [runs, map, width, y, r](int64_t col, int64_t rows) {
+    return (rows >= -(runs[col] & 0xFF) && rows <= runs[col] >> 8) || map[(y + rows) * width + col] == r;
+  };
   if (!w.ShiftColumns) {
     // The target pixel is this span's own, so only the source pixel's region needs a look.
-    for (int32_t i = 0; i < count; ++i) {
-      const int64_t x = span.Left + i;
-      const int64_t s = Clamp(y + rowY[i], 0, lastRow);
-      if (map[s * width + x] == r) target[x] = sourceRows[s][x];
-    }
-    return;
+    index.ForEach(span.Right - span.Left, [=, &rowY](int64_t i, size_t degrees) {
+      rowY = table[degrees];
+      const int64_t x = left + i;
+      const int64_t s = Clamp(y + rowY, 0, lastRow);
+      if (sameRegion(x, s - y)) target[x] = sourceRows[s][x];
+    });
+  } else {
+    const int16_t* rowMap = map + static_cast<size_t>(y) * static_cast<size_t>(width);
+    const int64_t shift = w.RowX;
+    index.ForEach(span.Right - span.Left, [=, &rowY](int64_t i, size_t degrees) {
+      rowY = table[degrees];
+      const int64_t x = left + i;
+      const int64_t s = Clamp(y + rowY, 0, lastRow);
+      const int64_t col = Clamp(x - shift, 0, width - 1);
+      if (rowMap[col] == r && sameRegion(col, s - y)) target[x] = sourceRows[s][col];
+    });
   }
-  for (int32_t i = 0; i < count; ++i) {
-    const int32_t x = span.Left + i;
-    const int64_t s = Clamp(y + rowY[i], 0, lastRow);
-    const int64_t col = Clamp(x - w.RowX, 0, width - 1);
-    if (rowMap[col] == r && map[s * width + col] == r) target[x] = sourceRows[s][col];
-  }
+  w.RowY = rowY;
 }
 
 // The general rule, pixel by pixel: jitter moves source and target rows, sway moves columns.

@@ -136,6 +136,8 @@ class TAnimEngine {
   TBitmap32 water_;
   std::vector<const uint32_t*> sourceRows_;
   std::vector<int16_t> regionMap_;
+  // Per pixel: the rows of its region straight above (low byte) and below (high byte), to 255.
+  std::vector<uint16_t> verticalRuns_;
   std::vector<TSpan> spans_;
   std::vector<uint32_t> rowSpans_;  // spans of row y: [rowSpans_[y], rowSpans_[y + 1])
   std::array<std::vector<int32_t>, kWaveCount> jitter_;
@@ -145,9 +147,7 @@ class TAnimEngine {
   std::array<int32_t, kWaveCount> regionTop_{};
   std::array<int32_t, kWaveCount> regionBottom_{};
   std::array<TRegionWave, kWaveCount> waves_{};
-  // Column waves: per-span scratch, and round(A cos i) for the amplitude each region had last.
-  std::vector<int64_t> scratchV_;
-  std::vector<int64_t> scratchRowY_;
+  // Column waves: round(A cos i) for the amplitude each region had last.
   std::array<double, kWaveCount> rowYTableAmplitude_{};
   std::array<std::array<int64_t, 361>, 8> rowYTable_{};
   std::array<double, 361> cosTable_{};
