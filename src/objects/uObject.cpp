@@ -107,6 +107,10 @@ void TAnimObject::Stop() {
   Running = false;
 }
 
+void TAnimObject::Beat() {
+  if (Running) Worker->Beat();
+}
+
 // ---- Placement ----
 
 void TAnimObject::ChooseStart(int32_t& position, uint8_t type, int32_t low, int32_t high) {

@@ -55,6 +55,8 @@ class TAnimObject {
   void EndWorker();
   // One step of the display cycle and the motion (the worker's work).
   void Step();
+  // A frame has been drawn: a running worker does the steps now due (uObjectThread.h).
+  void Beat();
   // Frame-pixel position of the picture's top-left corner.
   int32_t GetLeft() const;
   int32_t GetTop() const;

@@ -41,6 +41,14 @@ void TObjectThread::Resume() {
   wake_.notify_all();
 }
 
+void TObjectThread::Beat() {
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    beat_ = true;
+  }
+  wake_.notify_all();
+}
+
 void TObjectThread::Pause() {
   std::unique_lock<std::mutex> hold(lock_);
   runRequested_ = false;
@@ -64,8 +72,10 @@ void TObjectThread::Run() {
       object_.Step();
       hold.lock();
     }
-    wake_.wait_for(hold, std::chrono::milliseconds(kWakeMilliseconds),
-                   [this] { return !runRequested_ || terminated_; });
+    const auto wait = std::chrono::milliseconds(beaten_ ? kBeatWaitMilliseconds : kWakeMilliseconds);
+    wake_.wait_for(hold, wait, [this] { return beat_ || !runRequested_ || terminated_; });
+    beaten_ = beat_;
+    beat_ = false;
   }
   parked_ = true;
   wake_.notify_all();

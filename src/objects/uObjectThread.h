@@ -6,6 +6,10 @@
 // thread late. A worker that wakes after t ms does the steps that fell due meanwhile, so it can
 // sleep for several steps at a time, and every system sees the same speed.
 //
+// While frames are drawn, the drawing thread beats every worker once a frame, and the worker
+// wakes just then: each frame finds each object advanced by the steps of one frame's time, and
+// a worker wakes no more often than the frames come. Without beats it wakes every 10 ms.
+//
 // Created paused. Pause returns once the worker is parked between two steps, so the caller may
 // then touch the object freely; Resume lets it go on. The destructor tells it to end, lets it
 // run if it is parked, and waits until it has ended.
@@ -45,11 +49,15 @@ class TObjectThread {
 
   void Resume();
   void Pause();
+  // A frame has been drawn: the worker wakes and does the steps due. Never waits.
+  void Beat();
 
   static constexpr int kStepMilliseconds = static_cast<int>(TStepPacer::kStepMilliseconds);
   // How long the worker sleeps between passes: two steps' worth, short enough that the drawing
   // thread, 32 ms a frame, sees each object advance by nearly the same count every frame.
   static constexpr int kWakeMilliseconds = 10;
+  // Once beaten, how long a worker waits for the next beat before it wakes on its own.
+  static constexpr int kBeatWaitMilliseconds = 100;
 
  private:
   void Run();
@@ -60,6 +68,8 @@ class TObjectThread {
   bool runRequested_ = false;  // Resume asks for steps, Pause stops asking
   bool parked_ = true;         // the worker is between steps and waits
   bool terminated_ = false;
+  bool beat_ = false;    // a beat has come since the worker last woke
+  bool beaten_ = false;  // the worker's last wake was a beat
   TStepPacer pacer_;
   std::thread thread_;
 };

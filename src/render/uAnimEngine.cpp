@@ -264,6 +264,10 @@ void TAnimEngine::StepFrame() {
   AdvancePhases(dt);
   ComposeFrame(dt);
   changes_.EndFrame(Composing());
+  // The workers step while the frame is shown, so the next frame finds them one frame on.
+  if (HasObjects()) {
+    for (int i = 0; i < objects_->Count(); ++i) objects_->Items(i).Beat();
+  }
 }
 
 void TAnimEngine::SetUpRegionWaves() {
