@@ -3,11 +3,10 @@
 // The lower half of the picture is water in three regions: perspective + reflection + ripple;
 // shifted columns with jitter 10 flowing left to right; a column wave from the right with a
 // 180-degree period. Weather is 1000 flakes or drops; the clock is an eighth of the width.
-#include <cstring>
 #include <memory>
-#include <vector>
 
 #include "BenchRatio.h"
+#include "FrameReference.h"
 #include "base/uTicks.h"
 #include "project/uFileIO.h"
 #include "project/uVXProject.h"
@@ -79,13 +78,7 @@ BENCHMARK(Frame)
     ->UseRealTime();
 
 void Memcpy(benchmark::State& state) {
-  const size_t bytes = static_cast<size_t>(state.range(0) * state.range(1)) * 4;
-  std::vector<char> from(bytes, 1), to(bytes);
-  for (auto _ : state) {
-    std::memcpy(to.data(), from.data(), bytes);
-    benchmark::DoNotOptimize(to.data());
-    benchmark::ClobberMemory();
-  }
+  bench::CopyFrame(state, static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)));
 }
 BENCHMARK(Memcpy)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -2,12 +2,12 @@
 // its background to 1920 x 1080 against a memcpy of the fitted frame.
 #include <malloc.h>
 
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <vector>
 
 #include "BenchRatio.h"
+#include "FrameReference.h"
 #include "ProjectWriter.h"
 #include "platform/Platform.h"
 #include "project/uFileIO.h"
@@ -89,13 +89,7 @@ void FitTo1080p(benchmark::State& state) {
 }
 BENCHMARK(FitTo1080p)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void MemcpyFrame1080p(benchmark::State& state) {
-  std::vector<char> from(1920 * 1080 * 4, 1), to(from.size());
-  for (auto _ : state) {
-    std::memcpy(to.data(), from.data(), from.size());
-    benchmark::DoNotOptimize(to.data());
-  }
-}
+void MemcpyFrame1080p(benchmark::State& state) { bench::CopyFrame(state, 1920, 1080); }
 BENCHMARK(MemcpyFrame1080p)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -2,11 +2,11 @@
 // opaque and blended draws, a custom-combined object picture stretched by both filters, blended
 // lines and an anti-aliased clock hand.
 #include <cmath>
-#include <cstring>
 #include <random>
 #include <vector>
 
 #include "BenchRatio.h"
+#include "FrameReference.h"
 #include "surface/uBitmap32.h"
 #include "surface/uPolygon32.h"
 
@@ -24,28 +24,20 @@ void FillRandom(TBitmap32& surface, int32_t width, int32_t height, uint32_t seed
   for (int32_t i = 0; i < width * height; ++i) surface.Bits()[i] = random();
 }
 
-void CopyPixels(benchmark::State& state, size_t pixels) {
-  std::vector<TColor32> from(pixels, 0x80402010), to(pixels);
-  for (auto _ : state) {
-    std::memcpy(to.data(), from.data(), pixels * sizeof(TColor32));
-    benchmark::DoNotOptimize(to.data());
-    benchmark::ClobberMemory();
-  }
-}
-
-void MemcpyFrame(benchmark::State& state) { CopyPixels(state, size_t{kFrameWidth} * kFrameHeight); }
+void MemcpyFrame(benchmark::State& state) { lumora::bench::CopyFrame(state, kFrameWidth, kFrameHeight); }
 BENCHMARK(MemcpyFrame)->Unit(benchmark::kMicrosecond);
 
-void MemcpyStretched(benchmark::State& state) { CopyPixels(state, size_t{kStretchedSize} * kStretchedSize); }
+void MemcpyStretched(benchmark::State& state) { lumora::bench::CopyFrame(state, kStretchedSize, kStretchedSize); }
 BENCHMARK(MemcpyStretched)->Unit(benchmark::kMicrosecond);
 
 void DrawOpaqueFrame(benchmark::State& state) {
   TBitmap32 source, dest;
   FillRandom(source, kFrameWidth, kFrameHeight, 1);
-  dest.SetSize(kFrameWidth, kFrameHeight);
+  FillRandom(dest, kFrameWidth, kFrameHeight, 3);
   for (auto _ : state) {
     dest.Draw(0, 0, source);
     benchmark::DoNotOptimize(dest.Bits());
+    benchmark::ClobberMemory();
   }
 }
 BENCHMARK(DrawOpaqueFrame)->Unit(benchmark::kMicrosecond);
