@@ -98,6 +98,7 @@ bool TfmStndAlneScr::AppIdle() {
   if (Tag == -1 || !idleInstalled_) return true;
   try {
     runner_->StepFrame();
+    ++unpaintedFrames_;
     sound_->Update(runner_->Project());
     PaintFrame();
     const uint32_t now = GetTickCount();
@@ -126,8 +127,14 @@ void TfmStndAlneScr::PaintFrame() {
     host_.Paint(*backBuffer_, 0, 0);
   } else {
     const TPoint at = FrameOffset();
-    host_.Paint(frame, at.X, at.Y);
+    const TRect whole = Rect(0, 0, frame.Width(), frame.Height());
+    if (unpaintedFrames_ == 1) {
+      host_.PaintChanges(frame, at.X, at.Y, runner_->Engine().FrameChanges());
+    } else {
+      host_.PaintChanges(frame, at.X, at.Y, std::span<const TRect>(&whole, 1));
+    }
   }
+  unpaintedFrames_ = 0;
   NoteFramePainted();
 }
 

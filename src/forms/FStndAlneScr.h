@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "project/uSettings.h"
@@ -47,6 +48,13 @@ class TSaverWindowHost {
   virtual void ShowCursor(bool show) = 0;
   // Copies the surface 1:1 onto the window at (x, y); the rest of the window stays black.
   virtual void Paint(const TBitmap32& surface, int32_t x, int32_t y) = 0;
+  // The same, where the window shows the previous frame at (x, y) already: only the areas
+  // `changes` of the surface differ from it. A window that lost what it showed (a new
+  // framebuffer, an exposure) copies everything; so does this default.
+  virtual void PaintChanges(const TBitmap32& surface, int32_t x, int32_t y, std::span<const TRect> changes) {
+    (void)changes;
+    Paint(surface, x, y);
+  }
   // Asks the window to close (its close query decides).
   virtual void Close() = 0;
   // Lets the pending messages through once.
@@ -134,6 +142,9 @@ class TfmStndAlneScr {
   std::unique_ptr<TBitmap32> backBuffer_;
   bool loaded_ = false;
   bool idleInstalled_ = false;
+  // Frames stepped since the window last took one whole: after a lost frame, the next is
+  // painted whole, since the window never saw the changes of the lost one.
+  int unpaintedFrames_ = 0;
   int32_t lastMouseX_ = -1;
   int32_t lastMouseY_ = -1;
 };

@@ -67,6 +67,11 @@ struct TFakeHost : TSaverWindowHost, TSoundOutput, TShell {
     ++paints;
     paintedAt = {x, y};
     paintedSize = {surface.Width(), surface.Height()};
+    changes.assign(1, Rect(0, 0, surface.Width(), surface.Height()));
+  }
+  void PaintChanges(const TBitmap32& surface, int32_t x, int32_t y, std::span<const TRect> areas) override {
+    Paint(surface, x, y);
+    changes.assign(areas.begin(), areas.end());
   }
   void Close() override { closeRequests++; }
   void PumpMessages() override {}
@@ -98,6 +103,7 @@ struct TFakeHost : TSaverWindowHost, TSoundOutput, TShell {
   int paints = 0;
   int closeRequests = 0;
   TPoint paintedAt, paintedSize;
+  std::vector<TRect> changes;  // of the last paint
   std::string caption;
   std::vector<std::string> errors;
   std::vector<std::string> log;
@@ -183,14 +189,29 @@ TEST(SaverWindow, WithoutStretchTheFrameIsCentredUnscaled) {
   EXPECT_EQ(stretched.host.paintedSize, (TPoint{640, 400})) << "fitted to the screen";
 }
 
-TEST(SaverWindow, AFrameThatFailsIsLostAndTheLoopGoesOn) {
-  TSaverRun run("Lake.scr");
+// A lost frame's changes never reached the window, so the frame after it is painted whole;
+// after that, each frame paints what changed.
+TEST(SaverWindow, AFrameThatFailsIsLostAndTheNextIsPaintedWhole) {
+  TSaverRun run("Lake.scr", "", WeatherScene(1));
   ASSERT_TRUE(run.window->FormShow());
+  const TRect whole = Rect(0, 0, 640, 400);
+  for (int frame = 0; frame < 3; ++frame) {
+    run.ticks.Advance(32);
+    EXPECT_FALSE(run.window->AppIdle());
+  }
+  EXPECT_EQ(run.host.changes.size(), run.window->Runner()->Engine().FrameChanges().size());
+  EXPECT_NE(run.host.changes, std::vector<TRect>{whole}) << "only what changed";
   run.host.failPaints = 1;
+  run.ticks.Advance(32);
   EXPECT_FALSE(run.window->AppIdle());
-  EXPECT_EQ(run.host.paints, 0);
+  EXPECT_EQ(run.host.paints, 3);
+  run.ticks.Advance(32);
   EXPECT_FALSE(run.window->AppIdle());
-  EXPECT_EQ(run.host.paints, 1);
+  EXPECT_EQ(run.host.paints, 4);
+  EXPECT_EQ(run.host.changes, std::vector<TRect>{whole});
+  run.ticks.Advance(32);
+  EXPECT_FALSE(run.window->AppIdle());
+  EXPECT_NE(run.host.changes, std::vector<TRect>{whole});
 }
 
 // What the run prints on standard error while the window runs `frames` frames.
