@@ -198,34 +198,58 @@ int32_t TAnimEngine::Reach(size_t r) const {
   return pixelPath && !columnWave && record.Direction() < 2 ? maxJitter_[r] : 0;
 }
 
-// A span may be skipped only if it alone writes its pixels. Spans of a region that sways its
-// columns write wherever the swayed sample lands in their own rows and in the rows jitter
-// reaches, so they are never skipped, nor is any span whose pixels they can reach. Every other
-// pixel has exactly one writer: the span of its own region in the row its jitter points from,
-// but for the pixels of row 0 that jitter reaches.
+// A span may be skipped only if it alone writes its pixels. A span writes the pixels of its
+// columns in its own row and, with jitter, in the rows above it that the jitter reaches. Within
+// one region each pixel has one writer, the row its jitter points from (but for row 0, onto
+// which the jitter of the top rows is clamped), and a region that does not sway writes only its
+// own pixels. A swaying region, though, writes wherever its swayed sample lands: a span is
+// exclusive only if no span of another region can write where it does.
 void TAnimEngine::FindExclusiveSpans() {
-  const auto rows = static_cast<size_t>(height_);
-  std::vector<int32_t> reachedLeft(rows, std::numeric_limits<int32_t>::max()), reachedRight(rows, 0);
   const auto swayed = [this](int32_t region) { return waveParams_[static_cast<size_t>(region)]->ShiftColumns(); };
+  // Per row and region, the columns the swaying regions' spans may write.
+  struct TExtent {
+    int32_t Left = std::numeric_limits<int32_t>::max();
+    int32_t Right = std::numeric_limits<int32_t>::min();
+  };
+  std::vector<std::array<TExtent, kWaveCount>> swayedWrites(static_cast<size_t>(height_));
+  const auto rowsOf = [this](int32_t y, const TSpan& span) {
+    return std::pair(std::max(0, y - Reach(static_cast<size_t>(span.Region))), y);
+  };
   for (int32_t y = 0; y < height_; ++y) {
     for (uint32_t i = rowSpans_[static_cast<size_t>(y)]; i < rowSpans_[static_cast<size_t>(y) + 1]; ++i) {
       const TSpan& span = spans_[i];
       if (!swayed(span.Region)) continue;
-      for (int32_t t = std::max(0, y - Reach(static_cast<size_t>(span.Region))); t <= y; ++t) {
-        reachedLeft[static_cast<size_t>(t)] = std::min(reachedLeft[static_cast<size_t>(t)], span.Left);
-        reachedRight[static_cast<size_t>(t)] = std::max(reachedRight[static_cast<size_t>(t)], span.Right);
+      const auto [top, bottom] = rowsOf(y, span);
+      for (int32_t t = top; t <= bottom; ++t) {
+        TExtent& extent = swayedWrites[static_cast<size_t>(t)][static_cast<size_t>(span.Region)];
+        extent.Left = std::min(extent.Left, span.Left);
+        extent.Right = std::max(extent.Right, span.Right);
       }
     }
   }
+  const auto overlaps = [](const TSpan& span, int32_t left, int32_t right) {
+    return span.Left < right && left < span.Right;
+  };
   for (int32_t y = 0; y < height_; ++y) {
     for (uint32_t i = rowSpans_[static_cast<size_t>(y)]; i < rowSpans_[static_cast<size_t>(y) + 1]; ++i) {
       TSpan& span = spans_[i];
-      // Jitter clamps the targets of the top rows onto row 0, which so has several writers.
       const int32_t reach = Reach(static_cast<size_t>(span.Region));
-      span.Exclusive = !swayed(span.Region) && (reach == 0 || y > reach);
-      for (int32_t t = y - reach; span.Exclusive && t <= y; ++t) {
-        span.Exclusive = span.Right <= reachedLeft[static_cast<size_t>(t)] || reachedRight[static_cast<size_t>(t)] <= span.Left;
+      bool exclusive = reach == 0 || y > reach;
+      const auto [top, bottom] = rowsOf(y, span);
+      for (int32_t t = top; exclusive && t <= bottom; ++t) {
+        const auto& writes = swayedWrites[static_cast<size_t>(t)];
+        for (int32_t other = 0; other < kWaveCount; ++other) {
+          const TExtent& extent = writes[static_cast<size_t>(other)];
+          if (other != span.Region && overlaps(span, extent.Left, extent.Right)) exclusive = false;
+        }
+        // A swaying span may write other regions' pixels of these rows, which they write too.
+        if (!swayed(span.Region)) continue;
+        for (uint32_t k = rowSpans_[static_cast<size_t>(t)]; k < rowSpans_[static_cast<size_t>(t) + 1]; ++k) {
+          const TSpan& there = spans_[k];
+          if (there.Region != span.Region && overlaps(span, there.Left, there.Right)) exclusive = false;
+        }
       }
+      span.Exclusive = exclusive;
     }
   }
 }
@@ -330,8 +354,12 @@ void TAnimEngine::MapRow(int32_t y) {
     const bool columnWave = w.Ripple && w.Direction >= 2 && w.Direction <= 5;
     const bool straight = !columnWave && !w.ShiftColumns && !hasJitter_[r];
     const auto s = static_cast<int32_t>(w.Ripple ? Clamp(y + w.RowY, 0, height_ - 1) : y);
-    // What decides the span's pixels besides the records and the fixed tables.
-    const int64_t key = columnWave ? phase_[r] : straight ? s : (w.Ripple ? w.RowY : 0);
+    // What decides the span's pixels besides the records and the fixed tables: a column wave's
+    // phase, a straight span's source row, else the row's displacement and sway.
+    const int64_t key = columnWave ? phase_[r]
+                        : straight ? s
+                                   : static_cast<int64_t>(static_cast<uint64_t>(w.Ripple ? w.RowY : 0) << 32 |
+                                                          static_cast<uint32_t>(w.ShiftColumns ? w.RowX : 0));
     if (span.Exclusive && span.Key == key) continue;
     span.Key = key;
     changes_.MarkWater(y - Reach(r), y + 1, span.Left, span.Right);

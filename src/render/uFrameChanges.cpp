@@ -109,7 +109,18 @@ void TFrameChanges::EndFrame(bool withOverlays) {
     if (width_ > 0 && height_ > 0) changes_.push_back(Rect(0, 0, width_, height_));
     return;
   }
-  if (withOverlays) changes_.insert(changes_.end(), previousOverlays_.begin(), previousOverlays_.end());
+  if (withOverlays) {
+    // A large overlay in the same place as before (the clock, an object standing still) is
+    // listed once. Small ones, the many flakes and drops, are not worth the search.
+    constexpr int64_t kLarge = 64 * 64;
+    const auto large = [](const TRect& r) { return int64_t{r.Width()} * r.Height() >= kLarge; };
+    for (const TRect& before : previousOverlays_) {
+      const bool again = large(before) && std::any_of(overlays_.begin(), overlays_.end(), [&](const TRect& now) {
+                           return large(now) && now == before;
+                         });
+      if (!again) changes_.push_back(before);
+    }
+  }
   ListWater();
   if (withOverlays) changes_.insert(changes_.end(), overlays_.begin(), overlays_.end());
 }

@@ -11,6 +11,7 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "app/uPreview.h"
@@ -122,28 +123,48 @@ class TSdlWindowHost : public TLinuxHost {
   void ShowCursor(bool show) override { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
 
   void Paint(const TBitmap32& surface, int32_t x, int32_t y) override {
+    const TRect whole = Rect(0, 0, surface.Width(), surface.Height());
+    PaintChanges(surface, x, y, std::span<const TRect>(&whole, 1));
+  }
+  // Only the changed areas go into the framebuffer and on to the X server; everything when the
+  // framebuffer is new, the frame moved or the window was exposed.
+  void PaintChanges(const TBitmap32& surface, int32_t x, int32_t y, std::span<const TRect> changes) override {
     SDL_Surface* target = SDL_GetWindowSurface(window_);
     if (surface.Empty() || target == nullptr) return;
     const SDL_Rect at{x, y, surface.Width(), surface.Height()};
+    bool whole = exposed_;
+    exposed_ = false;
     // A new framebuffer (after a resize) or a frame in a new place: the border around it black.
     if (target != painted_ || at.x != paintedAt_.x || at.y != paintedAt_.y || at.w != paintedAt_.w ||
         at.h != paintedAt_.h) {
       SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
       painted_ = target;
       paintedAt_ = at;
+      whole = true;
     }
     const Uint32 format = target->format->format;
     if (format == SDL_PIXELFORMAT_ARGB8888 || format == SDL_PIXELFORMAT_RGB888) {
-      CopyRows(surface, *target, at);  // the surface's own memory layout: row copies only
-    } else {
-      SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<TColor32*>(surface.Bits()), at.w, at.h, 32,
-                                                               at.w * 4, SDL_PIXELFORMAT_ARGB8888);
-      if (source == nullptr) return;
-      SDL_SetSurfaceBlendMode(source, SDL_BLENDMODE_NONE);  // the frame's alpha is not a see-through
-      SDL_Rect place{x, y, at.w, at.h};  // the blit clips it
-      SDL_BlitSurface(source, nullptr, target, &place);
-      SDL_FreeSurface(source);
+      // The surface's own memory layout: row copies only.
+      if (whole) {
+        CopyRows(surface, *target, at, Rect(0, 0, at.w, at.h));
+        SDL_UpdateWindowSurface(window_);
+        return;
+      }
+      shown_.clear();
+      for (const TRect& change : changes) {
+        const SDL_Rect area = CopyRows(surface, *target, at, change);
+        if (area.w > 0 && area.h > 0) shown_.push_back(area);
+      }
+      if (!shown_.empty()) SDL_UpdateWindowSurfaceRects(window_, shown_.data(), static_cast<int>(shown_.size()));
+      return;
     }
+    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<TColor32*>(surface.Bits()), at.w, at.h, 32,
+                                                             at.w * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (source == nullptr) return;
+    SDL_SetSurfaceBlendMode(source, SDL_BLENDMODE_NONE);  // the frame's alpha is not a see-through
+    SDL_Rect place{x, y, at.w, at.h};  // the blit clips it
+    SDL_BlitSurface(source, nullptr, target, &place);
+    SDL_FreeSurface(source);
     SDL_UpdateWindowSurface(window_);
   }
 
@@ -218,6 +239,8 @@ class TSdlWindowHost : public TLinuxHost {
           if (event.window.event == SDL_WINDOWEVENT_EXPOSED) PaintBlack(SDL_GetWindowFromID(event.window.windowID));
         } else if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
           form_->FormResize();
+        } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED) {
+          exposed_ = true;
         }
         break;
       default: break;
@@ -260,11 +283,12 @@ class TSdlWindowHost : public TLinuxHost {
     covers_.clear();
   }
 
-  // The part of the frame that lies inside the framebuffer, row by row.
-  static void CopyRows(const TBitmap32& surface, SDL_Surface& target, const SDL_Rect& at) {
-    const int32_t left = std::max(0, at.x), right = std::min(target.w, at.x + at.w);
-    const int32_t top = std::max(0, at.y), bottom = std::min(target.h, at.y + at.h);
-    if (left >= right || top >= bottom) return;
+  // The part `area` of the frame (at `at` in the framebuffer) that lies inside the framebuffer,
+  // row by row; returns where it went.
+  static SDL_Rect CopyRows(const TBitmap32& surface, SDL_Surface& target, const SDL_Rect& at, const TRect& area) {
+    const int32_t left = std::max({0, at.x, at.x + area.Left}), right = std::min({target.w, at.x + at.w, at.x + area.Right});
+    const int32_t top = std::max({0, at.y, at.y + area.Top}), bottom = std::min({target.h, at.y + at.h, at.y + area.Bottom});
+    if (left >= right || top >= bottom) return {0, 0, 0, 0};
     if (SDL_MUSTLOCK(&target)) SDL_LockSurface(&target);
     for (int32_t y = top; y < bottom; ++y) {
       const TColor32* from = surface.Bits() + static_cast<size_t>(y - at.y) * at.w + (left - at.x);
@@ -272,6 +296,7 @@ class TSdlWindowHost : public TLinuxHost {
       std::memcpy(to, from, static_cast<size_t>(right - left) * 4);
     }
     if (SDL_MUSTLOCK(&target)) SDL_UnlockSurface(&target);
+    return {left, top, right - left, bottom - top};
   }
 
   SDL_Window* window_ = nullptr;
@@ -279,6 +304,8 @@ class TSdlWindowHost : public TLinuxHost {
   std::vector<SDL_Window*> covers_;
   SDL_Surface* painted_ = nullptr;  // the framebuffer last painted, and where the frame went
   SDL_Rect paintedAt_{};
+  bool exposed_ = false;         // the X server lost what the window showed
+  std::vector<SDL_Rect> shown_;  // the framebuffer's areas of one paint
   TfmStndAlneScr* form_ = nullptr;
   bool closeRequested_ = false;
 };
