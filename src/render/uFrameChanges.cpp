@@ -125,4 +125,32 @@ void TFrameChanges::EndFrame(bool withOverlays) {
   if (withOverlays) changes_.insert(changes_.end(), overlays_.begin(), overlays_.end());
 }
 
+void JoinAreas(std::span<const TRect> areas, int32_t bandRows, int32_t gap, std::vector<TRect>& joined) {
+  joined.clear();
+  // Every area cut into the bands it meets, ordered by band, then from the left.
+  for (const TRect& area : areas) {
+    if (area.IsEmpty()) continue;
+    for (int32_t band = area.Top / bandRows; band * bandRows < area.Bottom; ++band) {
+      joined.push_back(Rect(area.Left, std::max(area.Top, band * bandRows), area.Right,
+                            std::min(area.Bottom, (band + 1) * bandRows)));
+    }
+  }
+  std::sort(joined.begin(), joined.end(), [bandRows](const TRect& a, const TRect& b) {
+    return a.Top / bandRows != b.Top / bandRows ? a.Top / bandRows < b.Top / bandRows : a.Left < b.Left;
+  });
+  // Then merged in place, band by band.
+  size_t kept = 0;
+  for (size_t i = 0; i < joined.size(); ++i) {
+    const TRect& next = joined[i];
+    TRect& last = joined[kept > 0 ? kept - 1 : 0];
+    if (kept > 0 && last.Top / bandRows == next.Top / bandRows && next.Left <= last.Right + gap) {
+      last = Rect(last.Left, std::min(last.Top, next.Top), std::max(last.Right, next.Right),
+                  std::max(last.Bottom, next.Bottom));
+    } else {
+      joined[kept++] = next;
+    }
+  }
+  joined.resize(kept);
+}
+
 }  // namespace lumora

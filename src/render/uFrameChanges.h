@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "surface/uBitmap32.h"
@@ -61,5 +62,10 @@ class TFrameChanges {
   std::vector<TRect> previousOverlays_;
   std::vector<TRect> changes_;
 };
+
+// Fewer, larger areas that cover `areas`, for a window whose every copy has a fixed cost: areas
+// meeting one band of `bandRows` rows are joined where less than `gap` columns lie between
+// them. The result goes to `joined` (whose storage is kept from call to call).
+void JoinAreas(std::span<const TRect> areas, int32_t bandRows, int32_t gap, std::vector<TRect>& joined);
 
 }  // namespace lumora

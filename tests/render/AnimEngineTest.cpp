@@ -576,5 +576,35 @@ TEST(FrameChanges, HoldEveryPixelThatChanged) {
     EXPECT_LT(changedArea, 59 * 160 * 120 * 3 / 4) << "the changes are less than the frames";
   }
 }
+
+// Joined areas cover every pixel of the areas they were made from, stay within their bands,
+// and a band whose areas are nearer each other than the gap becomes one area.
+TEST(FrameChanges, JoinedAreasCoverTheirParts) {
+  std::mt19937 random(11);
+  std::vector<TRect> joined;
+  for (int trial = 0; trial < 200; ++trial) {
+    std::vector<TRect> areas;
+    const int count = static_cast<int>(random() % 40);
+    for (int i = 0; i < count; ++i) {
+      const auto x = static_cast<int32_t>(random() % 300), y = static_cast<int32_t>(random() % 200);
+      areas.push_back(Rect(x, y, x + 1 + static_cast<int32_t>(random() % 40), y + 1 + static_cast<int32_t>(random() % 40)));
+    }
+    const int32_t gap = trial % 2 == 0 ? 8 : 1000;
+    JoinAreas(areas, 16, gap, joined);
+    std::vector<uint8_t> covered(350 * 250, 0);
+    for (const TRect& r : joined) {
+      ASSERT_EQ(r.Top / 16, (r.Bottom - 1) / 16) << "within one band";
+      for (int32_t y = r.Top; y < r.Bottom; ++y)
+        for (int32_t x = r.Left; x < r.Right; ++x) covered[static_cast<size_t>(y * 350 + x)] = 1;
+    }
+    for (const TRect& r : areas) {
+      for (int32_t y = r.Top; y < r.Bottom; ++y)
+        for (int32_t x = r.Left; x < r.Right; ++x) ASSERT_TRUE(covered[static_cast<size_t>(y * 350 + x)]) << x << "," << y;
+    }
+    if (gap == 1000) {
+      for (size_t i = 1; i < joined.size(); ++i) EXPECT_NE(joined[i].Top / 16, joined[i - 1].Top / 16) << "one a band";
+    }
+  }
+}
 }  // namespace
 }  // namespace lumora

@@ -8,6 +8,7 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "forms/FStndAlneScr.h"
 #include "platform/uShell.h"
 #include "platform/win32/Win32Sound.h"
+#include "render/uFrameChanges.h"
 
 namespace lumora::win32 {
 namespace {
@@ -24,17 +26,23 @@ constexpr const char* kWindowClass = "LumoraSaverWindow";
 constexpr const char* kCoverClass = "LumoraCoverWindow";
 
 // The surface's rows go to the window as they are: a top-down 32-bit DIB has the same layout.
-void PaintRows(HDC dc, const TBitmap32& surface, int32_t x, int32_t y) {
-  if (surface.Empty()) return;
+// `area` of the surface (placed at x, y) goes as a DIB of its rows that begins at its top row.
+void PaintArea(HDC dc, const TBitmap32& surface, int32_t x, int32_t y, const TRect& area) {
+  if (surface.Empty() || area.IsEmpty()) return;
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = surface.Width();
-  info.bmiHeader.biHeight = -surface.Height();
+  info.bmiHeader.biHeight = -area.Height();
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(surface.Width()), static_cast<DWORD>(surface.Height()), 0, 0, 0,
-                    static_cast<UINT>(surface.Height()), surface.Bits(), &info, DIB_RGB_COLORS);
+  SetDIBitsToDevice(dc, x + area.Left, y + area.Top, static_cast<DWORD>(area.Width()), static_cast<DWORD>(area.Height()),
+                    area.Left, 0, 0, static_cast<UINT>(area.Height()), surface.ScanLine(area.Top), &info,
+                    DIB_RGB_COLORS);
+}
+
+void PaintRows(HDC dc, const TBitmap32& surface, int32_t x, int32_t y) {
+  PaintArea(dc, surface, x, y, Rect(0, 0, surface.Width(), surface.Height()));
 }
 
 std::string SystemFolder() {
@@ -129,8 +137,23 @@ class TWin32WindowHost : public TSaverWindowHost, public TShell {
   }
   void ShowCursor(bool show) override { ::ShowCursor(show ? TRUE : FALSE); }
   void Paint(const TBitmap32& surface, int32_t x, int32_t y) override {
+    const TRect whole = Rect(0, 0, surface.Width(), surface.Height());
+    PaintChanges(surface, x, y, std::span<const TRect>(&whole, 1));
+  }
+  // Only the changed areas, joined into bands since every transfer costs a call into the system;
+  // everything when the window was painted over or the frame moved.
+  void PaintChanges(const TBitmap32& surface, int32_t x, int32_t y, std::span<const TRect> changes) override {
+    if (surface.Empty()) return;
+    const TRect whole = Rect(0, 0, surface.Width(), surface.Height());
+    const TRect at = Rect(x, y, x + surface.Width(), y + surface.Height());
+    if (repaintWhole_ || at != paintedAt_) {
+      changes = std::span<const TRect>(&whole, 1);
+      repaintWhole_ = false;
+      paintedAt_ = at;
+    }
+    JoinAreas(changes, 32, 64, joined_);
     HDC dc = GetDC(window_);
-    PaintRows(dc, surface, x, y);
+    for (const TRect& area : joined_) PaintArea(dc, surface, x, y, area);
     ReleaseDC(window_, dc);
   }
   void Close() override { PostMessageA(window_, WM_CLOSE, 0, 0); }
@@ -228,6 +251,7 @@ class TWin32WindowHost : public TSaverWindowHost, public TShell {
       case WM_KEYDOWN:
       case WM_SYSKEYDOWN: form.FormKeyDown(); return true;
       case WM_SIZE: form.FormResize(); return true;
+      case WM_PAINT: repaintWhole_ = true; return false;  // the system erases it black meanwhile
       case MM_MCINOTIFY: form.MediaPlayerNotify(); return true;
       case WM_CLOSE:
         if (form.FormCloseQuery()) {
@@ -295,6 +319,9 @@ class TWin32WindowHost : public TSaverWindowHost, public TShell {
 
   HWND window_ = nullptr;
   std::vector<HWND> covers_;
+  bool repaintWhole_ = true;  // the window shows none of the frame
+  TRect paintedAt_;
+  std::vector<TRect> joined_;  // the areas of one paint
   HKEY desktop_ = nullptr;
   std::unique_ptr<TDirectSoundOutput> output_;
   std::unique_ptr<TMciMusic> music_;
