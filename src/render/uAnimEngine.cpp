@@ -437,21 +437,33 @@ void TAnimEngine::MapColumnWaveSpan(int32_t y, const TSpan& span) {
 }
 
 // The general rule, pixel by pixel: jitter moves source and target rows, sway moves columns.
+// Where the sampled column's own pixel in this row is of the region, its run up and down (as in
+// a column wave) answers most region tests without a look at another row.
 void TAnimEngine::MapPixelSpan(int32_t y, const TSpan& span) {
   const int32_t r = span.Region;
   const TRegionWave& w = waves_[static_cast<size_t>(r)];
   const int32_t* jitter = jitter_[static_cast<size_t>(r)].data();
   const bool jitterMovesTarget = w.Direction < 2;
-  const int64_t lastRow = height_ - 1;
-  for (int32_t x = span.Left; x < span.Right; ++x) {
+  const int64_t lastRow = height_ - 1, width = width_;
+  const int16_t* map = regionMap_.data();
+  const int16_t* rowMap = map + static_cast<size_t>(y) * static_cast<size_t>(width);
+  const uint16_t* runs = verticalRuns_.data() + static_cast<size_t>(y) * static_cast<size_t>(width);
+  const uint32_t* const* sourceRows = sourceRows_.data();
+  uint32_t* water = water_.Bits();
+  const int64_t rowY = w.Ripple ? w.RowY : 0, shift = w.ShiftColumns ? w.RowX : 0;
+  for (int64_t x = span.Left; x < span.Right; ++x) {
     const int32_t j = jitter[x];
-    const int64_t s = Clamp(w.Ripple ? y + w.RowY - (jitterMovesTarget ? j : 0) : y - j, 0, lastRow);
-    const int64_t t = Clamp(y - (jitterMovesTarget ? j : 0), 0, lastRow);
-    const int64_t col = w.ShiftColumns ? Clamp(x - w.RowX, 0, width_ - 1) : x;
-    if (regionMap_[static_cast<size_t>(t * width_ + col)] == r &&
-        regionMap_[static_cast<size_t>(s * width_ + col)] == r) {
-      water_.ScanLine(static_cast<int32_t>(t))[x] = sourceRows_[static_cast<size_t>(s)][col];
-    }
+    const int64_t moved = jitterMovesTarget ? j : 0;
+    const int64_t s = Clamp(w.Ripple ? y + rowY - moved : y - j, 0, lastRow);
+    const int64_t t = Clamp(y - moved, 0, lastRow);
+    const int64_t col = Clamp(x - shift, 0, width - 1);
+    // Rows t and s of column col in the region: by the run through row y when (col, y) is.
+    const bool home = rowMap[col] == r;
+    const auto inRegion = [&](int64_t row) {
+      const int64_t rows = row - y;
+      return (home && rows >= -(runs[col] & 0xFF) && rows <= runs[col] >> 8) || map[row * width + col] == r;
+    };
+    if (inRegion(t) && inRegion(s)) water[t * width + x] = sourceRows[s][col];
   }
 }
 
