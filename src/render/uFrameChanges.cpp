@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 namespace lumora {
 namespace {
@@ -109,20 +110,33 @@ void TFrameChanges::EndFrame(bool withOverlays) {
     if (width_ > 0 && height_ > 0) changes_.push_back(Rect(0, 0, width_, height_));
     return;
   }
-  if (withOverlays) {
-    // A large overlay in the same place as before (the clock, an object standing still) is
-    // listed once. Small ones, the many flakes and drops, are not worth the search.
-    constexpr int64_t kLarge = 64 * 64;
-    const auto large = [](const TRect& r) { return int64_t{r.Width()} * r.Height() >= kLarge; };
-    for (const TRect& before : previousOverlays_) {
-      const bool again = large(before) && std::any_of(overlays_.begin(), overlays_.end(), [&](const TRect& now) {
-                           return large(now) && now == before;
-                         });
-      if (!again) changes_.push_back(before);
+  if (!withOverlays) {
+    ListWater();
+    return;
+  }
+  // An overlay drawn in much the same place as before (a flake that fell a little, an object
+  // standing still, the clock) is listed once, as the area covering both. Overlays are drawn
+  // in the same order every frame, so the one before is looked for at the same position.
+  const auto joined = [](const TRect& a, const TRect& b) {
+    const TRect both = Rect(std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
+                            std::max(a.Bottom, b.Bottom));
+    const auto area = [](const TRect& r) { return int64_t{r.Width()} * r.Height(); };
+    return area(both) <= area(a) + area(b) ? std::optional<TRect>(both) : std::nullopt;
+  };
+  const size_t paired = std::min(previousOverlays_.size(), overlays_.size());
+  for (size_t i = 0; i < paired; ++i) {
+    const std::optional<TRect> both = joined(previousOverlays_[i], overlays_[i]);
+    if (both) {
+      changes_.push_back(*both);
+    } else {
+      changes_.push_back(previousOverlays_[i]);
+      changes_.push_back(overlays_[i]);
     }
   }
+  changes_.insert(changes_.end(), previousOverlays_.begin() + static_cast<std::ptrdiff_t>(paired),
+                  previousOverlays_.end());
+  changes_.insert(changes_.end(), overlays_.begin() + static_cast<std::ptrdiff_t>(paired), overlays_.end());
   ListWater();
-  if (withOverlays) changes_.insert(changes_.end(), overlays_.begin(), overlays_.end());
 }
 
 void JoinAreas(std::span<const TRect> areas, int32_t bandRows, int32_t gap, std::vector<TRect>& joined) {
