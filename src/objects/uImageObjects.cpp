@@ -66,6 +66,10 @@ std::unique_ptr<TBitmap32> TAnimImgObject::NewPicture(TStretchFilter filter) {
   auto picture = std::make_unique<TBitmap32>();
   picture->DrawMode = TDrawMode::dmCustom;
   picture->OnPixelCombine = [this](TColor32 f, TColor32& b, TColor32 m) { CombinePixel(f, b, m); };
+  // The same a row at a time: one call a row, the pixel's work inlined.
+  picture->OnRowCombine = [this](const TColor32* f, TColor32* b, int32_t n, TColor32 m) {
+    for (int32_t i = 0; i < n; ++i) CombinePixel(f[i], b[i], m);
+  };
   picture->MasterAlpha = OpacityToAlpha(Opacity);
   picture->StretchFilter = filter;
   return picture;

@@ -79,12 +79,6 @@ void TBitmap32::FillRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor3
 
 void TBitmap32::Clear(TColor32 color) { std::fill(pixels_.begin(), pixels_.end(), color); }
 
-void TBitmap32::BlendPixel(int32_t x, int32_t y, TColor32 color) {
-  if (x < clip_.Left || x >= clip_.Right || y < clip_.Top || y >= clip_.Bottom) return;
-  TColor32& pixel = PixelAt(x, y);
-  pixel = BlendColor(color, pixel);
-}
-
 void TBitmap32::FlipHorz() {
   for (int32_t y = 0; y < height_; ++y) std::reverse(ScanLine(y), ScanLine(y) + width_);
 }

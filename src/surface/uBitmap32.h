@@ -85,6 +85,10 @@ enum class TStretchFilter { sfNearest, sfDraft };
 
 // (F: source pixel, B: destination pixel to replace, M: the source's master alpha).
 using TPixelCombineEvent = std::function<void(TColor32 f, TColor32& b, TColor32 m)>;
+// The same for a row of N pixels at once. An owner that can combine a whole row sets it beside
+// OnPixelCombine, and a custom draw then makes one call a row instead of one a pixel; the two
+// must combine alike.
+using TRowCombineEvent = std::function<void(const TColor32* f, TColor32* b, int32_t n, TColor32 m)>;
 
 // The nearest-pixel mapping of a stretch: for each of `destLength` destination indices, the
 // source index in [sourceLow, sourceHigh) it takes (trunc(i x scale + sourceLow), the scale
@@ -140,8 +144,13 @@ class TBitmap32 {
   void FillRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor32 color);
   // The whole surface := color.
   void Clear(TColor32 color);
-  // BlendColor onto the pixel when it lies inside the clip rectangle.
-  void BlendPixel(int32_t x, int32_t y, TColor32 color);
+  // BlendColor onto the pixel when it lies inside the clip rectangle. Inline: snow draws its
+  // flakes pixel by pixel.
+  void BlendPixel(int32_t x, int32_t y, TColor32 color) {
+    if (x < clip_.Left || x >= clip_.Right || y < clip_.Top || y >= clip_.Bottom) return;
+    TColor32& pixel = PixelAt(x, y);
+    pixel = BlendColor(color, pixel);
+  }
   // A one-pixel line toward (x2, y2), that end point not drawn, each pixel blended as
   // BlendPixel, clipped so that exactly the unclipped line's pixels inside are drawn.
   void LineBlend(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor32 color);
@@ -174,6 +183,7 @@ class TBitmap32 {
   TColor32 OuterColor = 0;
   TStretchFilter StretchFilter = TStretchFilter::sfNearest;
   TPixelCombineEvent OnPixelCombine;
+  TRowCombineEvent OnRowCombine;
 
  private:
   int32_t width_ = 0;

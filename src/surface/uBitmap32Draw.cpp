@@ -71,8 +71,12 @@ void CombineRow(TColor32* dst, const TColor32* src, int32_t n, Combine how, cons
       return;
     }
     case Combine::Custom: {
-      const TPixelCombineEvent& handler = source.OnPixelCombine;
       const TColor32 master = source.MasterAlpha;
+      if (source.OnRowCombine) {
+        source.OnRowCombine(src, dst, n, master);
+        return;
+      }
+      const TPixelCombineEvent& handler = source.OnPixelCombine;
       for (int32_t i = 0; i < n; ++i) handler(src[i], dst[i], master);
       return;
     }
