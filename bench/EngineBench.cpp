@@ -103,6 +103,22 @@ void DemoFrame(benchmark::State& state) {
 }
 BENCHMARK(DemoFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// What the saver does at start-up between the loaded project and its first frame, for the demo
+// fitted to a 1280 x 1024 screen: the engine's Prepare with its tables and first frame.
+void DemoPrepare(benchmark::State& state) {
+  const platform::TScratchFolder folder("lumora-bench-demo-");
+  tools::RunDemo({"--out", folder.File("scene")});
+  tools::RunPack({"--out", folder.File("Demo.scr"), folder.File("scene")});
+  TManualTicks ticks;
+  TSceneRunner runner(false);
+  runner.Open(folder.File("Demo.scr"), folder.File("run"));
+  runner.Fit(1280, 1024, false);
+  for (auto _ : state) runner.Start({.Speed = 100, .ShowClock = true});
+  runner.Close();
+  runner.RemoveFiles();
+}
+BENCHMARK(DemoPrepare)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void Memcpy(benchmark::State& state) {
   bench::CopyFrame(state, static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)));
 }

@@ -85,6 +85,8 @@ void TAnimEngine::Prepare() {
       std::any_of(waveParams_.begin(), waveParams_.end(), [](const TWaveParam* w) { return w->Reflection(); });
   sourceRows_.assign(static_cast<size_t>(height_), nullptr);
   for (int32_t y = 0; y < height_; ++y) sourceRows_[static_cast<size_t>(y)] = background_->Pixels32(y);
+  // The region map first: the reflection reads the regions' spans and first rows from it.
+  BuildRegionMap();
   if (reflectionOn_) {
     reflectionImage_.SetSize(width_, height_);
     for (int32_t y = 0; y < height_; ++y) {
@@ -92,7 +94,6 @@ void TAnimEngine::Prepare() {
     }
     BuildReflection();
   }
-  BuildRegionMap();
   FillJitter();
   for (size_t r = 0; r < recordsSeen_.size(); ++r) recordsSeen_[r] = *waveParams_[r];
   FindExclusiveSpans();
@@ -110,19 +111,15 @@ void TAnimEngine::Prepare() {
 // Mirrors the scenery above each reflecting region's first row into the region: the pixel in
 // row top + k takes the background pixel of row top - k - 1.
 void TAnimEngine::BuildReflection() {
-  std::array<int32_t, kWaveCount> top;
-  top.fill(-1);
-  const bool maskUsable = regionMask_->PixelFormat() == TPixelFormat::pf32bit;
-  for (int32_t y = 0; y < std::min(height_, maskUsable ? regionMask_->Height() : 0); ++y) {
-    const uint32_t* mask = regionMask_->Pixels32(y);
+  for (int32_t y = 0; y < height_; ++y) {
     uint32_t* target = reflectionImage_.Pixels32(y);
-    for (int32_t x = 0; x < std::min(width_, regionMask_->Width()); ++x) {
-      const int n = RegionColorToIndex(mask[x]);
-      if (n == 0 || !waveParams_[static_cast<size_t>(n - 1)]->Reflection()) continue;
-      int32_t& first = top[static_cast<size_t>(n - 1)];
-      if (first == -1) first = y;
-      const int32_t d = 2 * first - y - 1;
-      if (d >= 0) target[x] = background_->Pixels32(d)[x];
+    for (uint32_t i = rowSpans_[static_cast<size_t>(y)]; i < rowSpans_[static_cast<size_t>(y) + 1]; ++i) {
+      const TSpan& span = spans_[i];
+      if (!waveParams_[static_cast<size_t>(span.Region)]->Reflection()) continue;
+      const int32_t d = 2 * regionTop_[static_cast<size_t>(span.Region)] - y - 1;
+      if (d < 0) continue;
+      std::memcpy(target + span.Left, background_->Pixels32(d) + span.Left,
+                  static_cast<size_t>(span.Right - span.Left) * sizeof(uint32_t));
     }
   }
   for (int32_t y = 0; y < height_; ++y) sourceRows_[static_cast<size_t>(y)] = reflectionImage_.Pixels32(y);
@@ -145,18 +142,24 @@ void TAnimEngine::BuildRegionMap() {
     if (y >= maskHeight) continue;
     const uint32_t* mask = regionMask_->Pixels32(y);
     int16_t* row = &regionMap_[static_cast<size_t>(y) * width_];
-    for (int32_t x = 0; x < maskWidth; ++x) {
+    uint32_t present = 0;  // the regions met in this row, one bit each
+    // Run by run of equal mask pixels: distinct region colours are distinct pixels, so a run is
+    // one region's span or no water.
+    for (int32_t x = 0; x < maskWidth;) {
+      int32_t end = x + 1;
+      while (end < maskWidth && mask[end] == mask[x]) ++end;
       const int n = RegionColorToIndex(mask[x]);
-      row[x] = static_cast<int16_t>(n - 1);
-      if (n == 0) continue;
-      regionTop_[static_cast<size_t>(n - 1)] = std::min(regionTop_[static_cast<size_t>(n - 1)], y);
-      regionBottom_[static_cast<size_t>(n - 1)] = std::max(regionBottom_[static_cast<size_t>(n - 1)], y);
-      if (!spans_.empty() && static_cast<uint32_t>(spans_.size()) > rowSpans_[static_cast<size_t>(y)] &&
-          spans_.back().Right == x && spans_.back().Region == n - 1) {
-        ++spans_.back().Right;
-      } else {
-        spans_.push_back({x, x + 1, n - 1});
+      std::fill(row + x, row + end, static_cast<int16_t>(n - 1));
+      if (n > 0) {
+        present |= 1u << (n - 1);
+        spans_.push_back({x, end, n - 1});
       }
+      x = end;
+    }
+    for (size_t r = 0; present != 0; ++r, present >>= 1) {
+      if ((present & 1) == 0) continue;
+      regionTop_[r] = std::min(regionTop_[r], y);
+      regionBottom_[r] = std::max(regionBottom_[r], y);
     }
   }
   rowSpans_[static_cast<size_t>(height_)] = static_cast<uint32_t>(spans_.size());
@@ -165,18 +168,23 @@ void TAnimEngine::BuildRegionMap() {
   // How far each pixel's region goes straight up and down, so that a column wave finds most of
   // its samples' regions in the row it works on rather than in the row it samples.
   verticalRuns_.assign(regionMap_.size(), 0);
-  const auto at = [this](int32_t x, int32_t y) { return static_cast<size_t>(y) * width_ + x; };
+  const auto width = static_cast<size_t>(width_);
   for (int32_t y = 1; y < height_; ++y) {
-    for (int32_t x = 0; x < width_; ++x) {
-      if (regionMap_[at(x, y)] < 0 || regionMap_[at(x, y)] != regionMap_[at(x, y - 1)]) continue;
-      verticalRuns_[at(x, y)] = static_cast<uint16_t>(std::min((verticalRuns_[at(x, y - 1)] & 0xFF) + 1, 255));
+    const int16_t* here = regionMap_.data() + static_cast<size_t>(y) * width;
+    const uint16_t* above = verticalRuns_.data() + static_cast<size_t>(y - 1) * width;
+    uint16_t* runs = verticalRuns_.data() + static_cast<size_t>(y) * width;
+    for (size_t x = 0; x < width; ++x) {
+      const bool same = here[x] >= 0 && here[x] == here[x - width];
+      runs[x] = same ? static_cast<uint16_t>(std::min((above[x] & 0xFF) + 1, 255)) : uint16_t{0};
     }
   }
   for (int32_t y = height_ - 2; y >= 0; --y) {
-    for (int32_t x = 0; x < width_; ++x) {
-      if (regionMap_[at(x, y)] < 0 || regionMap_[at(x, y)] != regionMap_[at(x, y + 1)]) continue;
-      const int below = std::min((verticalRuns_[at(x, y + 1)] >> 8) + 1, 255);
-      verticalRuns_[at(x, y)] = static_cast<uint16_t>(verticalRuns_[at(x, y)] | below << 8);
+    const int16_t* here = regionMap_.data() + static_cast<size_t>(y) * width;
+    const uint16_t* below = verticalRuns_.data() + static_cast<size_t>(y + 1) * width;
+    uint16_t* runs = verticalRuns_.data() + static_cast<size_t>(y) * width;
+    for (size_t x = 0; x < width; ++x) {
+      const bool same = here[x] >= 0 && here[x] == here[x + width];
+      if (same) runs[x] = static_cast<uint16_t>(runs[x] | std::min((below[x] >> 8) + 1, 255) << 8);
     }
   }
 }
