@@ -51,7 +51,8 @@ void TSnow::Move(TFlake& flake, double fall) {
 
 void TSnow::Draw(const TFlake& flake) const {
   const auto [x, y] = Centre(flake);
-  auto draw = [&](const auto& shape) {
+  // The centre is captured by value: clang before 16 cannot capture a structured binding.
+  auto draw = [&, x = x, y = y](const auto& shape) {
     for (const TFlakePixel& p : shape) {
       // Every base x density / 10 is a whole number; a density above 10 is held at opaque.
       const int32_t alpha = std::clamp(p.base * Density / 10, 0, 255);
