@@ -26,7 +26,8 @@ cmake --preset fuzz -B "$build" >/dev/null
 cmake --build "$build" --target "${targets[@]/#/fuzz_}"
 
 scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+# Ended early (an interrupt, a failed step): no fuzzer is left running behind.
+trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$scratch"' EXIT
 findings=$build/findings
 rm -rf "$findings"
 
