@@ -46,6 +46,56 @@ void TFastBMP::CopyTo(TBitmap& bitmap) const {
   }
 }
 
+namespace {
+
+// SmoothResize's sampling over pixels of kBytes bytes: 3 for the 24-bit picture, or 4 for a
+// 32-bit one (its fourth byte set opaque). Source row i (from the bottom) and target row y come
+// from `sourceRow` and `targetRow`, so one loop serves both layouts, pixel for pixel alike.
+template <int kBytes, class TSourceRow, class TTargetRow>
+void SmoothRows(int32_t w, int32_t h, int32_t W, int32_t H, TSourceRow sourceRow, TTargetRow targetRow) {
+  const int32_t xstep = ((w - 1) << 15) / W;
+  const int32_t ystep = ((h - 1) << 15) / H;
+  std::vector<int32_t> columns(static_cast<size_t>(W));  // source byte offset of column t
+  std::vector<int32_t> fractions(static_cast<size_t>(W));
+  for (int32_t x = 0, px = 0; x < W; ++x, px += xstep) {
+    columns[static_cast<size_t>(x)] = (px >> 15) * kBytes;
+    fractions[static_cast<size_t>(x)] = px & 0x7FFF;
+  }
+  for (int32_t y = 0, py = 0; y < H; ++y, py += ystep) {
+    const uint8_t* row0 = sourceRow(py >> 15);
+    const uint8_t* row1 = h > 1 ? sourceRow((py >> 15) + 1) : row0;
+    const int32_t fy = py & 0x7FFF;
+    const int32_t ify = 0x8000 - fy;
+    uint8_t* out = targetRow(y);
+    for (int32_t x = 0; x < W; ++x, out += kBytes) {
+      const int32_t fx = fractions[static_cast<size_t>(x)];
+      const int32_t w2 = (fx * ify) >> 15;
+      const int32_t w1 = ify - w2;
+      const int32_t w4 = (fx * fy) >> 15;
+      const int32_t w3 = fy - w4;
+      const uint8_t* a = row0 + columns[static_cast<size_t>(x)];
+      const uint8_t* b = row1 + columns[static_cast<size_t>(x)];
+      for (int c = 0; c < 3; ++c) {
+        out[c] = static_cast<uint8_t>((a[c] * w1 + a[c + kBytes] * w2 + b[c] * w3 + b[c + kBytes] * w4) >> 15);
+      }
+      if constexpr (kBytes == 4) out[3] = 255;
+    }
+  }
+}
+
+// SmoothResize on a 32-bit picture as it lies, top row first, into `dest` (sized W x H): the same
+// grid and weights with the rows counted from the bottom, so every pixel is the 24-bit path's to
+// the bit, without that path's two conversions and its two intermediate pictures. A start-up
+// spends most of its fitting time there. Needs a source at least 2 pixels wide.
+void SmoothResize32(const TBitmap& source, TBitmap& dest) {
+  const int32_t h = source.Height(), H = dest.Height();
+  SmoothRows<4>(
+      source.Width(), h, dest.Width(), H, [&source, h](int32_t i) { return source.ScanLine(h - 1 - i); },
+      [&dest, H](int32_t y) { return dest.ScanLine(H - 1 - y); });
+}
+
+}  // namespace
+
 // The sampling grid starts on the first source pixel (left column, bottom row) and steps by
 // (w - 1) / W and (h - 1) / H in 15-bit fixed point, so it never needs the pixel past the last;
 // the four weights of a sample always add up to $8000.
@@ -61,33 +111,7 @@ void TFastBMP::SmoothResize(TFastBMP& dest) const {
     dest.buffer_ = buffer_;
     return;
   }
-  const int32_t xstep = ((width_ - 1) << 15) / W;
-  const int32_t ystep = ((height_ - 1) << 15) / H;
-
-  std::vector<int32_t> columns(static_cast<size_t>(W));  // source byte offset of column t
-  std::vector<int32_t> fractions(static_cast<size_t>(W));
-  for (int32_t x = 0, px = 0; x < W; ++x, px += xstep) {
-    columns[static_cast<size_t>(x)] = (px >> 15) * 3;
-    fractions[static_cast<size_t>(x)] = px & 0x7FFF;
-  }
-  for (int32_t y = 0, py = 0; y < H; ++y, py += ystep) {
-    const uint8_t* row0 = Row(py >> 15);
-    const uint8_t* row1 = height_ > 1 ? Row((py >> 15) + 1) : row0;
-    const int32_t fy = py & 0x7FFF;
-    const int32_t ify = 0x8000 - fy;
-    uint8_t* out = dest.Row(y);
-    for (int32_t x = 0; x < W; ++x, out += 3) {
-      const int32_t fx = fractions[static_cast<size_t>(x)];
-      const int32_t w2 = (fx * ify) >> 15;
-      const int32_t w1 = ify - w2;
-      const int32_t w4 = (fx * fy) >> 15;
-      const int32_t w3 = fy - w4;
-      const uint8_t* a = row0 + columns[static_cast<size_t>(x)];
-      const uint8_t* b = row1 + columns[static_cast<size_t>(x)];
-      for (int c = 0; c < 3; ++c)
-        out[c] = static_cast<uint8_t>((a[c] * w1 + a[c + 3] * w2 + b[c] * w3 + b[c + 3] * w4) >> 15);
-    }
-  }
+  SmoothRows<3>(width_, height_, W, H, [this](int32_t i) { return Row(i); }, [&dest](int32_t y) { return dest.Row(y); });
 }
 
 void TFastBMP::Resize(TFastBMP& dest) const {
@@ -121,46 +145,6 @@ void TFastBMP::Resize(TFastBMP& dest) const {
     for (int32_t x = 0; x < W; ++x) std::memcpy(out + x * 3, source + ((x * xstep) >> 16) * 3, 3);
   }
 }
-
-namespace {
-
-// SmoothResize on a 32-bit picture as it lies, top row first, into `dest` (sized W x H): the same
-// grid and weights with the rows counted from the bottom, so every pixel is the 24-bit path's to
-// the bit, without that path's two conversions and its two intermediate pictures. A start-up
-// spends most of its fitting time there. Needs a source at least 2 pixels wide.
-void SmoothResize32(const TBitmap& source, TBitmap& dest) {
-  const int32_t w = source.Width(), h = source.Height();
-  const int32_t W = dest.Width(), H = dest.Height();
-  const int32_t xstep = ((w - 1) << 15) / W;
-  const int32_t ystep = ((h - 1) << 15) / H;
-  std::vector<int32_t> columns(static_cast<size_t>(W));  // source byte offset of column t
-  std::vector<int32_t> fractions(static_cast<size_t>(W));
-  for (int32_t x = 0, px = 0; x < W; ++x, px += xstep) {
-    columns[static_cast<size_t>(x)] = (px >> 15) * 4;
-    fractions[static_cast<size_t>(x)] = px & 0x7FFF;
-  }
-  for (int32_t y = 0, py = 0; y < H; ++y, py += ystep) {
-    const uint8_t* row0 = source.ScanLine(h - 1 - (py >> 15));
-    const uint8_t* row1 = h > 1 ? source.ScanLine(h - 2 - (py >> 15)) : row0;
-    const int32_t fy = py & 0x7FFF;
-    const int32_t ify = 0x8000 - fy;
-    uint8_t* out = dest.ScanLine(H - 1 - y);
-    for (int32_t x = 0; x < W; ++x, out += 4) {
-      const int32_t fx = fractions[static_cast<size_t>(x)];
-      const int32_t w2 = (fx * ify) >> 15;
-      const int32_t w1 = ify - w2;
-      const int32_t w4 = (fx * fy) >> 15;
-      const int32_t w3 = fy - w4;
-      const uint8_t* a = row0 + columns[static_cast<size_t>(x)];
-      const uint8_t* b = row1 + columns[static_cast<size_t>(x)];
-      for (int c = 0; c < 3; ++c)
-        out[c] = static_cast<uint8_t>((a[c] * w1 + a[c + 4] * w2 + b[c] * w3 + b[c + 4] * w4) >> 15);
-      out[3] = 255;
-    }
-  }
-}
-
-}  // namespace
 
 void FitBackground(bool proportional, TProject& project, int32_t width, int32_t height) {
   const int32_t bgW = project.Background.Width();
