@@ -80,42 +80,43 @@ BENCHMARK(Frame)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
-// The built-in demo scene as the saver shows it on a 1920 x 1080 screen: water, four objects,
-// snow and the clock, with the objects' steps and GIF frames played on this thread.
-void DemoFrame(benchmark::State& state) {
-  const platform::TScratchFolder folder("lumora-bench-demo-");
-  tools::RunDemo({"--out", folder.File("scene")});
-  tools::RunPack({"--out", folder.File("Demo.scr"), folder.File("scene")});
+// The built-in demo scene packed and opened as the saver opens it, fitted to a screen; played on
+// a clock moved by hand, with the objects' steps and GIF frames on this thread.
+struct TDemoRun {
+  platform::TScratchFolder folder{"lumora-bench-demo-"};
   TManualTicks ticks;
-  TSceneRunner runner(false);
-  runner.Open(folder.File("Demo.scr"), folder.File("run"));
-  runner.Fit(1920, 1080, false);
-  runner.Start({.Speed = 100, .ShowClock = true});
+  TSceneRunner runner{false};
+  TDemoRun(int32_t width, int32_t height) {
+    tools::RunDemo({"--out", folder.File("scene")});
+    tools::RunPack({"--out", folder.File("Demo.scr"), folder.File("scene")});
+    runner.Open(folder.File("Demo.scr"), folder.File("run"));
+    runner.Fit(width, height, false);
+  }
+  ~TDemoRun() {
+    runner.Close();
+    runner.RemoveFiles();
+  }
+};
+
+// The demo as the saver shows it on a 1920 x 1080 screen: water, four objects, snow, the clock.
+void DemoFrame(benchmark::State& state) {
+  TDemoRun demo(1920, 1080);
+  demo.runner.Start({.Speed = 100, .ShowClock = true});
   double changed = 0;
   for (auto _ : state) {
-    runner.StepSimulated(ticks, 32);
-    for (const TRect& area : runner.Engine().FrameChanges()) changed += double(area.Width()) * area.Height();
+    demo.runner.StepSimulated(demo.ticks, 32);
+    for (const TRect& area : demo.runner.Engine().FrameChanges()) changed += double(area.Width()) * area.Height();
   }
   // The share of the frame a window copies, counting overlapping areas twice.
   state.counters["changed_share"] = changed / double(state.iterations()) / (1920.0 * 1080.0);
-  runner.Close();
-  runner.RemoveFiles();
 }
 BENCHMARK(DemoFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // What the saver does at start-up between the loaded project and its first frame, for the demo
-// fitted to a 1280 x 1024 screen: the engine's Prepare with its tables and first frame.
+// on a 1280 x 1024 screen: the engine's Prepare with its tables and first frame.
 void DemoPrepare(benchmark::State& state) {
-  const platform::TScratchFolder folder("lumora-bench-demo-");
-  tools::RunDemo({"--out", folder.File("scene")});
-  tools::RunPack({"--out", folder.File("Demo.scr"), folder.File("scene")});
-  TManualTicks ticks;
-  TSceneRunner runner(false);
-  runner.Open(folder.File("Demo.scr"), folder.File("run"));
-  runner.Fit(1280, 1024, false);
-  for (auto _ : state) runner.Start({.Speed = 100, .ShowClock = true});
-  runner.Close();
-  runner.RemoveFiles();
+  TDemoRun demo(1280, 1024);
+  for (auto _ : state) demo.runner.Start({.Speed = 100, .ShowClock = true});
 }
 BENCHMARK(DemoPrepare)->Unit(benchmark::kMillisecond)->UseRealTime();
 
