@@ -21,7 +21,7 @@
 
 // A screen of one output split into several monitors, as a desktop does for a monitor wider
 // than one picture: the first monitor takes the output, which ends the output's own monitor.
-int Monitors(Display* display, int count, char** specs) {
+int Monitors(Display* display, int count, char** geometries) {
   const Window root = DefaultRootWindow(display);
   int defined = 0;
   XRRMonitorInfo* before = XRRGetMonitors(display, root, False, &defined);
@@ -32,7 +32,7 @@ int Monitors(Display* display, int count, char** specs) {
   XRRScreenResources* resources = XRRGetScreenResources(display, root);
   for (int i = 0; i < count; ++i) {
     int width = 0, height = 0, x = 0, y = 0;
-    if (std::sscanf(specs[i], "%dx%d+%d+%d", &width, &height, &x, &y) != 4 || resources == nullptr) return 2;
+    if (std::sscanf(geometries[i], "%dx%d+%d+%d", &width, &height, &x, &y) != 4 || resources == nullptr) return 2;
     const bool first = i == 0 && resources->noutput > 0;
     XRRMonitorInfo* monitor = XRRAllocateMonitor(display, first ? 1 : 0);
     char name[32];
