@@ -155,7 +155,7 @@ class TAnimEngine {
   TBitmap32 output_;
   TFrameChanges changes_;
   bool composedBefore_ = false;  // the previous frame was on the composition surface
-  TPaintQueue paintings_;  // the GIF players' paintings, carried out between frames
+  TPaintQueue paintings_;        // the GIF players' paintings, carried out between frames
   TClock clock_;
   bool weatherOn_ = false;
   std::unique_ptr<TSnow> snow_;

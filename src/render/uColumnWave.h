@@ -50,8 +50,14 @@ class TColumnWaveIndex {
   // period (>= 1); columns first, first + direction, ... (direction +1 or -1).
   TColumnWaveIndex(double Q, int32_t width, int32_t height, int32_t y, int64_t phase, int32_t period, int64_t first,
                    int64_t direction)
-      : Q_(Q), halfRows_(height - y / 2.0), rows_(height), phase_(phase), period_(period), first_(first),
-        direction_(direction), exact_(std::fabs(Q) * width >= 0x1p30 || width > 16384) {
+      : Q_(Q),
+        halfRows_(height - y / 2.0),
+        rows_(height),
+        phase_(phase),
+        period_(period),
+        first_(first),
+        direction_(direction),
+        exact_(std::fabs(Q) * width >= 0x1p30 || width > 16384) {
     if (exact_) return;
     const double k = Q / 2 * halfRows_ / rows_;
     step_ = direction * static_cast<int64_t>(std::nearbyint(k * kOne));

@@ -111,7 +111,8 @@ void TFastBMP::SmoothResize(TFastBMP& dest) const {
     dest.buffer_ = buffer_;
     return;
   }
-  SmoothRows<3>(width_, height_, W, H, [this](int32_t i) { return Row(i); }, [&dest](int32_t y) { return dest.Row(y); });
+  SmoothRows<3>(
+      width_, height_, W, H, [this](int32_t i) { return Row(i); }, [&dest](int32_t y) { return dest.Row(y); });
 }
 
 void TFastBMP::Resize(TFastBMP& dest) const {

@@ -65,8 +65,8 @@ void TFrameChanges::MarkWater(int32_t top, int32_t bottom, int32_t left, int32_t
 }
 
 void TFrameChanges::AddOverlay(const TRect& rect) {
-  const TRect clipped = Rect(std::max(rect.Left, 0), std::max(rect.Top, 0), std::min(rect.Right, width_),
-                             std::min(rect.Bottom, height_));
+  const TRect clipped =
+      Rect(std::max(rect.Left, 0), std::max(rect.Top, 0), std::min(rect.Right, width_), std::min(rect.Bottom, height_));
   if (clipped.IsEmpty()) return;
   // Beyond the room made in Reset, rather than allocate, this frame counts as changed everywhere
   // and the next one restores everything.
@@ -78,8 +78,7 @@ void TFrameChanges::AddOverlay(const TRect& rect) {
 }
 
 void TFrameChanges::Restore(TBitmap32& output, const TBitmap32& water) const {
-  if (output.Width() != width_ || output.Height() != height_ || water.Width() != width_ ||
-      water.Height() != height_) {
+  if (output.Width() != width_ || output.Height() != height_ || water.Width() != width_ || water.Height() != height_) {
     return;
   }
   if (whole_) {

@@ -54,9 +54,9 @@ class TFrameChanges {
   int32_t height_ = 0;
   bool whole_ = true;    // the frame being made counts as changed everywhere
   bool pending_ = true;  // so will the next frame
-  int32_t top_ = 0;       // rows [top_, bottom_) hold this frame's water spans
+  int32_t top_ = 0;      // rows [top_, bottom_) hold this frame's water spans
   int32_t bottom_ = 0;
-  std::vector<int32_t> left_;   // per row: the changed water columns [left_, right_)
+  std::vector<int32_t> left_;  // per row: the changed water columns [left_, right_)
   std::vector<int32_t> right_;
   std::vector<TRect> overlays_;
   std::vector<TRect> previousOverlays_;

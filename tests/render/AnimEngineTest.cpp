@@ -503,7 +503,6 @@ TEST_F(CompositionTest, RainTakesTheMirroredAngle) {
   EXPECT_EQ(engine_.Rain(), nullptr);
 }
 
-
 // A window that copies only FrameChanges shows every frame exactly: each pixel that differs from
 // the frame before lies in one of the rectangles, and once the scene runs they are a small part
 // of the frame. Swaying water with jitter writes beside its own pixels; objects move, flakes and
@@ -587,7 +586,8 @@ TEST(FrameChanges, JoinedAreasCoverTheirParts) {
     const int count = static_cast<int>(random() % 40);
     for (int i = 0; i < count; ++i) {
       const auto x = static_cast<int32_t>(random() % 300), y = static_cast<int32_t>(random() % 200);
-      areas.push_back(Rect(x, y, x + 1 + static_cast<int32_t>(random() % 40), y + 1 + static_cast<int32_t>(random() % 40)));
+      areas.push_back(
+          Rect(x, y, x + 1 + static_cast<int32_t>(random() % 40), y + 1 + static_cast<int32_t>(random() % 40)));
     }
     const int32_t gap = trial % 2 == 0 ? 8 : 1000;
     JoinAreas(areas, 16, gap, joined);
@@ -599,7 +599,8 @@ TEST(FrameChanges, JoinedAreasCoverTheirParts) {
     }
     for (const TRect& r : areas) {
       for (int32_t y = r.Top; y < r.Bottom; ++y)
-        for (int32_t x = r.Left; x < r.Right; ++x) ASSERT_TRUE(covered[static_cast<size_t>(y * 350 + x)]) << x << "," << y;
+        for (int32_t x = r.Left; x < r.Right; ++x)
+          ASSERT_TRUE(covered[static_cast<size_t>(y * 350 + x)]) << x << "," << y;
     }
     if (gap == 1000) {
       for (size_t i = 1; i < joined.size(); ++i) EXPECT_NE(joined[i].Top / 16, joined[i - 1].Top / 16) << "one a band";

@@ -80,8 +80,8 @@ std::vector<testing::TPngPixels> RenderFrames(const TempDir& dir, const std::str
                                               std::vector<std::string> options) {
   const std::string package = WriteScenePackage(dir, name, project);
   const std::string out = dir.File(name + "-frames");
-  std::vector<std::string> args = {package,  "--out", out, "--frames", std::to_string(frames), "--frame-ms",
-                                   std::to_string(frameMs)};
+  std::vector<std::string> args = {
+      package, "--out", out, "--frames", std::to_string(frames), "--frame-ms", std::to_string(frameMs)};
   args.insert(args.end(), options.begin(), options.end());
   std::vector<testing::TPngPixels> rendered;
   if (tools::RunRender(args) != 0) return rendered;
