@@ -9,27 +9,17 @@
 #include <stdexcept>
 #include <unordered_map>
 
+#include "base/uLimits.h"
 #include "base/uRegionColors.h"
 #include "surface/uCodecs.h"
 
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_STATIC
 #define STBI_ONLY_PNG
 #define STBI_NO_STDIO
 #define STBI_NO_LINEAR
 #define STBI_NO_HDR
 #define STBI_NO_FAILURE_STRINGS
-#define STBI_MAX_DIMENSIONS 16384
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#pragma GCC diagnostic ignored "-Wunused-but-set-variable"
-#endif
-#include <stb_image.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
+#define STBI_MAX_DIMENSIONS lumora::kMaxPictureSide
+#include "surface/uStbImage.h"
 
 namespace lumora::tools {
 namespace {
