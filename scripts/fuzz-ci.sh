@@ -27,7 +27,7 @@ cmake --build "$build" --target "${targets[@]/#/fuzz_}"
 
 scratch=$(mktemp -d)
 # Ended early (an interrupt, a failed step): no fuzzer is left running behind.
-trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$scratch"' EXIT
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$scratch"' EXIT
 findings=$build/findings
 rm -rf "$findings"
 
