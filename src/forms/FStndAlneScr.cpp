@@ -97,6 +97,7 @@ bool TfmStndAlneScr::FormShow() {
 bool TfmStndAlneScr::AppIdle() {
   if (Tag == -1 || !idleInstalled_) return true;
   try {
+    LendFramebuffer();
     runner_->StepFrame();
     ++unpaintedFrames_;
     sound_->Update(runner_->Project());
@@ -116,6 +117,15 @@ TPoint TfmStndAlneScr::FrameOffset() {
   const TPoint screen = host_.ScreenSize();
   const TBitmap& background = runner_->Engine().Background();
   return {(screen.X - background.Width()) / 2, (screen.Y - background.Height()) / 2};
+}
+
+// Full-screen, a frame that fills the window is composed straight into the window's
+// framebuffer, asked for anew before every frame: a window's framebuffer may be replaced.
+void TfmStndAlneScr::LendFramebuffer() {
+  TAnimEngine& engine = runner_->Engine();
+  const TPoint at = FrameOffset();
+  const bool fills = !Windowed && at.X == 0 && at.Y == 0;
+  engine.ComposeInto(fills ? host_.FrameMemory(engine.Width(), engine.Height()) : nullptr);
 }
 
 void TfmStndAlneScr::PaintFrame() {

@@ -55,6 +55,14 @@ class TSaverWindowHost {
     (void)changes;
     Paint(surface, x, y);
   }
+  // The window's own framebuffer (packed 32-bit rows) when a frame of this size shown at (0, 0)
+  // fills it exactly, for the frames to be composed in place: PaintChanges of a surface whose
+  // pixels are this memory copies nothing. Null when there is none; valid until the next call.
+  virtual TColor32* FrameMemory(int32_t width, int32_t height) {
+    (void)width;
+    (void)height;
+    return nullptr;
+  }
   // Asks the window to close (its close query decides).
   virtual void Close() = 0;
   // Lets the pending messages through once.
@@ -105,6 +113,7 @@ class TfmStndAlneScr {
   // The idle handler: one frame. Returns done: true once the window has closed.
   bool AppIdle();
   void PaintFrame();
+  void LendFramebuffer();
   void FormResize();
   void FormMouseMove(int32_t x, int32_t y);
   void FormMouseDown();

@@ -23,6 +23,9 @@ namespace {
 
 inline int64_t Clamp(int64_t v, int64_t low, int64_t high) { return v < low ? low : (v > high ? high : v); }
 
+// Rows of water restored onto the composition at a time: small enough to be still in the cache.
+constexpr int32_t kRestoreBandRows = 32;
+
 }  // namespace
 
 TAnimEngine::TAnimEngine() {
@@ -59,6 +62,19 @@ bool TAnimEngine::Composing() const { return weatherOn_ || HasObjects() || ShowC
 
 TBitmap32& TAnimEngine::FrameSurface() { return Composing() ? output_ : water_; }
 
+void TAnimEngine::ComposeInto(TColor32* memory) {
+  if (output_.Empty() && lent_ == nullptr) memory = nullptr;  // nothing composes
+  if (memory == lent_) return;
+  lent_ = memory;
+  if (memory != nullptr) {
+    output_.UseMemory(memory, width_, height_);
+  } else {
+    output_.SetSize(width_, height_);
+  }
+  // Whatever the memory holds, the next frame is composed whole.
+  changes_.ChangeAll();
+}
+
 void TAnimEngine::Prepare() {
   if (project_ == nullptr) return;
   lastTick_ = GetTickCount();
@@ -75,6 +91,7 @@ void TAnimEngine::Prepare() {
     clock_.SetClockSize(side, side);
   }
   if (project_->Weather.Kind() > 0 || HasObjects() || ShowClock) output_.SetSize(width_, height_);
+  lent_ = nullptr;
   // Room for every overlay a frame can have: the objects, the most flakes or drops, the clock.
   changes_.Reset(width_, height_, static_cast<size_t>(HasObjects() ? objects_->Count() : 0) + 1000 + 1);
 
@@ -288,10 +305,22 @@ void TAnimEngine::StepFrame() {
   changes_.BeginFrame();
   if (width_ > 0 && height_ > 0) {
     SetUpRegionWaves();
+    // The composition takes the changed water in bands of rows, each as soon as no later row
+    // writes into it, while the band is still in the cache.
+    const bool composing = Composing();
+    int32_t reach = 0;
+    for (size_t r = 0; r < waves_.size(); ++r) reach = std::max(reach, Reach(r));
+    int32_t restored = 0;
     for (int32_t y = 0; y < height_; ++y) {
       WaveRow(y);
       MapRow(y);
+      const int32_t final = y + 1 - reach;
+      if (composing && final - restored >= kRestoreBandRows) {
+        changes_.RestoreWater(output_, water_, restored, final);
+        restored = final;
+      }
     }
+    if (composing) changes_.RestoreWater(output_, water_, restored, height_);
   }
   AdvancePhases(dt);
   ComposeFrame(dt);
@@ -555,10 +584,10 @@ void TAnimEngine::DrawObjects() {
 }
 
 // Objects, weather and clock over the water frame, in that order. The composition surface holds
-// the previous frame: only where that frame's overlays lay and where the water changed does it
-// take the water again.
+// the previous frame: it has taken the changed water already, row band by row band, and now
+// takes the water again where that frame's overlays lay.
 void TAnimEngine::ComposeFrame(uint32_t dt) {
-  if (Composing()) changes_.Restore(output_, water_);
+  if (Composing()) changes_.RestoreOverlays(output_, water_);
   DrawObjects();
   if (weatherOn_ && project_ != nullptr) {
     const TWeatherParam& weather = project_->Weather;

@@ -45,6 +45,12 @@ class TAnimEngine {
   void StepFrame();
   // The surface holding the finished frame.
   TBitmap32& FrameSurface();
+  // Composes the frames from the next one on straight into `memory` (Width x Height pixels in
+  // packed rows, such as the framebuffer of a window the frame fills), which the caller keeps
+  // alive until it lends other memory or nullptr. A window that shows that memory then has
+  // nothing to copy. Without a composition (no objects, weather or clock) the memory is unused;
+  // nullptr gives the composition memory of its own again.
+  void ComposeInto(TColor32* memory);
   // The areas of FrameSurface that may differ from the previous frame: a window that shows
   // the frames needs to copy no more (rectangles that may overlap; the whole frame at first).
   const std::vector<TRect>& FrameChanges() const { return changes_.Changes(); }
@@ -135,9 +141,9 @@ class TAnimEngine {
   TBitmap reflectionImage_;
   TBitmap32 water_;
   std::vector<const uint32_t*> sourceRows_;
-  std::vector<int16_t> regionMap_;
+  std::vector<int16_t, TLargeAllocator<int16_t>> regionMap_;
   // Per pixel: the rows of its region straight above (low byte) and below (high byte), to 255.
-  std::vector<uint16_t> verticalRuns_;
+  std::vector<uint16_t, TLargeAllocator<uint16_t>> verticalRuns_;
   std::vector<TSpan> spans_;
   std::vector<uint32_t> rowSpans_;  // spans of row y: [rowSpans_[y], rowSpans_[y + 1])
   std::array<std::vector<int32_t>, kWaveCount> jitter_;
@@ -153,6 +159,7 @@ class TAnimEngine {
   std::array<double, 361> cosTable_{};
 
   TBitmap32 output_;
+  TColor32* lent_ = nullptr;  // the memory output_ composes into, when not its own
   TFrameChanges changes_;
   bool composedBefore_ = false;  // the previous frame was on the composition surface
   TPaintQueue paintings_;        // the GIF players' paintings, carried out between frames

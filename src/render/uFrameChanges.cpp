@@ -77,18 +77,35 @@ void TFrameChanges::AddOverlay(const TRect& rect) {
   overlays_.push_back(clipped);
 }
 
-void TFrameChanges::Restore(TBitmap32& output, const TBitmap32& water) const {
-  if (output.Width() != width_ || output.Height() != height_ || water.Width() != width_ || water.Height() != height_) {
-    return;
-  }
-  if (whole_) {
-    CopyArea(output, water, Rect(0, 0, width_, height_));
-    return;
-  }
-  for (const TRect& rect : previousOverlays_) CopyArea(output, water, rect);
-  for (int32_t y = top_; y < bottom_; ++y) {
-    const int32_t left = left_[static_cast<size_t>(y)], right = right_[static_cast<size_t>(y)];
+bool TFrameChanges::Fits(const TBitmap32& output, const TBitmap32& water) const {
+  return output.Width() == width_ && output.Height() == height_ && water.Width() == width_ && water.Height() == height_;
+}
+
+void TFrameChanges::RestoreWater(TBitmap32& output, const TBitmap32& water, int32_t top, int32_t bottom) const {
+  if (!Fits(output, water)) return;
+  top = std::max(top, whole_ ? 0 : top_);
+  bottom = std::min(bottom, whole_ ? height_ : bottom_);
+  for (int32_t y = top; y < bottom; ++y) {
+    const int32_t left = whole_ ? 0 : left_[static_cast<size_t>(y)];
+    const int32_t right = whole_ ? width_ : right_[static_cast<size_t>(y)];
     if (left < right) CopyArea(output, water, Rect(left, y, right, y + 1));
+  }
+}
+
+void TFrameChanges::RestoreOverlays(TBitmap32& output, const TBitmap32& water) const {
+  if (whole_ || !Fits(output, water)) return;
+  // Where a row's water changed it has been restored already: only the rest of the row is copied.
+  for (const TRect& rect : previousOverlays_) {
+    for (int32_t y = rect.Top; y < rect.Bottom; ++y) {
+      const int32_t restoredLeft = std::max(left_[static_cast<size_t>(y)], rect.Left);
+      const int32_t restoredRight = std::min(right_[static_cast<size_t>(y)], rect.Right);
+      if (restoredLeft >= restoredRight) {
+        CopyArea(output, water, Rect(rect.Left, y, rect.Right, y + 1));
+        continue;
+      }
+      if (rect.Left < restoredLeft) CopyArea(output, water, Rect(rect.Left, y, restoredLeft, y + 1));
+      if (restoredRight < rect.Right) CopyArea(output, water, Rect(restoredRight, y, rect.Right, y + 1));
+    }
   }
 }
 

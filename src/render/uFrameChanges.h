@@ -37,8 +37,12 @@ class TFrameChanges {
   void AddOverlay(const TRect& rect);
 
   // Makes `output` equal `water` again wherever this frame's water changed and wherever the
-  // previous frame's overlays lay (everywhere when the frame counts as changed everywhere).
-  void Restore(TBitmap32& output, const TBitmap32& water) const;
+  // previous frame's overlays lay (everywhere when the frame counts as changed everywhere), in
+  // two calls: RestoreWater for rows [top, bottom) once their water is final, which it can be
+  // while later rows are still mapped and the rows just written are still in the cache; then
+  // RestoreOverlays once for the whole frame.
+  void RestoreWater(TBitmap32& output, const TBitmap32& water, int32_t top, int32_t bottom) const;
+  void RestoreOverlays(TBitmap32& output, const TBitmap32& water) const;
   // Ends the frame: lists the areas that differ from the previous frame, `withOverlays` saying
   // whether the frame shows the overlays (the composition surface) or the water alone.
   void EndFrame(bool withOverlays);
@@ -49,6 +53,7 @@ class TFrameChanges {
 
  private:
   void ListWater();
+  bool Fits(const TBitmap32& output, const TBitmap32& water) const;
 
   int32_t width_ = 0;
   int32_t height_ = 0;

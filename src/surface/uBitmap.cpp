@@ -17,7 +17,7 @@ void TBitmap::SetPixelFormat(TPixelFormat format) {
 void TBitmap::SetSize(int32_t width, int32_t height) {
   if (width <= 0 || height <= 0) width = height = 0;
   // As TBitmap32::SetSize: the buffer before the size, and an empty bitmap when it is refused.
-  std::vector<uint8_t> data;
+  std::vector<uint8_t, TLargeAllocator<uint8_t>> data;
   try {
     const uint64_t bytes =
         static_cast<uint64_t>(width) * static_cast<uint64_t>(BytesPerPixel()) * static_cast<uint64_t>(height);

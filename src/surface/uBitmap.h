@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/uLargeAllocator.h"
+
 namespace lumora {
 
 enum class TPixelFormat { pf24bit, pf32bit };
@@ -42,7 +44,7 @@ class TBitmap {
   int32_t width_ = 0;
   int32_t height_ = 0;
   TPixelFormat format_ = TPixelFormat::pf32bit;
-  std::vector<uint8_t> data_;
+  std::vector<uint8_t, TLargeAllocator<uint8_t>> data_;
 };
 
 }  // namespace lumora

@@ -27,10 +27,10 @@ TBitmap32::~TBitmap32() = default;
 
 void TBitmap32::SetSize(int32_t width, int32_t height) {
   if (width <= 0 || height <= 0) width = height = 0;
-  if (width != width_ || height != height_) {
+  if (width != width_ || height != height_ || bits_ != pixels_.data()) {
     // The buffer first, the size once it exists: a refused buffer leaves an empty surface, never
     // one that claims a size its pixels do not have.
-    std::vector<TColor32> pixels;
+    std::vector<TColor32, TLargeAllocator<TColor32>> pixels;
     try {
       const uint64_t count = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
       if (count > static_cast<uint64_t>(kMaxSurfaceBytes) / sizeof(TColor32))
@@ -38,11 +38,13 @@ void TBitmap32::SetSize(int32_t width, int32_t height) {
       pixels.resize(static_cast<size_t>(count));
     } catch (const std::exception&) {
       pixels_ = {};
+      bits_ = nullptr;
       width_ = height_ = 0;
       clip_ = TRect{};
       throw EOutOfResources("Can't allocate the DIB handle");
     }
     pixels_.swap(pixels);
+    bits_ = pixels_.data();
     width_ = width;
     height_ = height;
   }
@@ -77,7 +79,21 @@ void TBitmap32::FillRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor3
   for (int32_t y = y1; y < y2; ++y) std::fill(ScanLine(y) + x1, ScanLine(y) + x2, color);
 }
 
-void TBitmap32::Clear(TColor32 color) { std::fill(pixels_.begin(), pixels_.end(), color); }
+void TBitmap32::UseMemory(TColor32* pixels, int32_t width, int32_t height) {
+  if (pixels == nullptr || width <= 0 || height <= 0) {
+    SetSize(width, height);
+    return;
+  }
+  pixels_ = {};
+  bits_ = pixels;
+  width_ = width;
+  height_ = height;
+  clip_ = Rect(0, 0, width_, height_);
+}
+
+void TBitmap32::Clear(TColor32 color) {
+  std::fill(bits_, bits_ + static_cast<size_t>(width_) * static_cast<size_t>(height_), color);
+}
 
 void TBitmap32::FlipHorz() {
   for (int32_t y = 0; y < height_; ++y) std::reverse(ScanLine(y), ScanLine(y) + width_);

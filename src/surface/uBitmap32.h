@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "base/uLargeAllocator.h"
+
 namespace lumora {
 
 using TColor32 = uint32_t;
@@ -110,7 +112,8 @@ class TBitmap32 {
   int32_t Height() const { return height_; }
   bool Empty() const { return width_ <= 0 || height_ <= 0; }
 
-  // Reallocates when the size changes (content undefined afterwards); 0 or less gives an empty
+  // Reallocates when the size changes or the surface draws into memory given to UseMemory
+  // (content undefined afterwards); 0 or less gives an empty
   // surface. Resets the clip rectangle to the whole surface. A refused buffer (also one larger
   // than kMaxSurfaceBytes) leaves an empty surface and throws EOutOfResources("Can't allocate the
   // DIB handle").
@@ -118,12 +121,15 @@ class TBitmap32 {
   void SetWidth(int32_t width) { SetSize(width, height_); }
   void SetHeight(int32_t height) { SetSize(width_, height); }
 
-  TColor32* ScanLine(int32_t y) { return pixels_.data() + static_cast<size_t>(y) * static_cast<size_t>(width_); }
-  const TColor32* ScanLine(int32_t y) const {
-    return pixels_.data() + static_cast<size_t>(y) * static_cast<size_t>(width_);
-  }
-  TColor32* Bits() { return pixels_.data(); }
-  const TColor32* Bits() const { return pixels_.data(); }
+  // Draws into `pixels`, width x height pixels in packed rows that the caller owns and keeps
+  // alive (a window's framebuffer), until the next UseMemory or a SetSize, which gives the
+  // surface memory of its own again. The content is the memory's.
+  void UseMemory(TColor32* pixels, int32_t width, int32_t height);
+
+  TColor32* ScanLine(int32_t y) { return bits_ + static_cast<size_t>(y) * static_cast<size_t>(width_); }
+  const TColor32* ScanLine(int32_t y) const { return bits_ + static_cast<size_t>(y) * static_cast<size_t>(width_); }
+  TColor32* Bits() { return bits_; }
+  const TColor32* Bits() const { return bits_; }
   // Unchecked: the caller stays inside the surface.
   TColor32 PixelAt(int32_t x, int32_t y) const { return ScanLine(y)[x]; }
   TColor32& PixelAt(int32_t x, int32_t y) { return ScanLine(y)[x]; }
@@ -188,7 +194,8 @@ class TBitmap32 {
  private:
   int32_t width_ = 0;
   int32_t height_ = 0;
-  std::vector<TColor32> pixels_;
+  std::vector<TColor32, TLargeAllocator<TColor32>> pixels_;
+  TColor32* bits_ = nullptr;  // pixels_, or the memory given to UseMemory
   TRect clip_;
   std::unique_ptr<TCanvas> canvas_;
   // Made by the first stretch from this surface; a surface is drawn by one thread at a time.

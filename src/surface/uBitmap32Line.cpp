@@ -74,7 +74,7 @@ void TBitmap32::LineBlend(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor
   const int64_t y = xMajor ? y1 + minorStep * q : y1 + majorStep * from;
   const ptrdiff_t majorStride = xMajor ? majorStep : static_cast<ptrdiff_t>(majorStep) * width_;
   const ptrdiff_t minorStride = xMajor ? static_cast<ptrdiff_t>(minorStep) * width_ : minorStep;
-  TColor32* const bits = pixels_.data();
+  TColor32* const bits = bits_;
   ptrdiff_t at = static_cast<ptrdiff_t>(y) * width_ + static_cast<ptrdiff_t>(x);
   const int64_t count = to - from;
 

@@ -503,12 +503,48 @@ TEST_F(CompositionTest, RainTakesTheMirroredAngle) {
   EXPECT_EQ(engine_.Rain(), nullptr);
 }
 
-// A window that copies only FrameChanges shows every frame exactly: each pixel that differs from
-// the frame before lies in one of the rectangles, and once the scene runs they are a small part
-// of the frame. Swaying water with jitter writes beside its own pixels; objects move, flakes and
-// drops fall, the clock ticks.
-TEST(FrameChanges, HoldEveryPixelThatChanged) {
-  testing::TempDir dir;
+// A scene where everything moves: swaying water with jitter writes beside its own pixels,
+// objects move, flakes or drops fall, the clock ticks. The same scene made twice runs the same.
+struct MovingScene {
+  MovingScene(const std::string& gifFile, int weatherKind) {
+    Scene sc(160, 120, 21);
+    sc.SetRegion(1, 0, 60, 90, 120);
+    sc.SetRegion(2, 90, 50, 160, 120);
+    sc.waves[1].SetShiftColumns(true);
+    sc.waves[1].SetJitter(3);
+    sc.waves[1].SetPerspective(false);
+    sc.ToProject(project);
+    project.Weather.SetKind(weatherKind);
+    project.Weather.SetCount(150);
+    project.Weather.SetSpeedIndex(10);
+    project.Weather.SetDensity(8);
+    std::string text;
+    for (int i = 0; i < 3; ++i) {
+      text += "[Obj" + std::to_string(i) + "]\nObjType=GIF\nFilename=" + gifFile +
+              "\nMotion=2\nMotionSpeed=60\nPosLeftType=4\nPosTopType=4\nWidthSize=150\n";
+    }
+    project.Objects.Threaded = false;
+    project.Objects.LoadFromText(text);
+    engine.SetProject(project);
+    engine.ShowClock = true;
+    engine.Clock().TimeSource = [this] { return platform::TTimeOfDay{10, 10, seconds % 60}; };
+    engine.Prepare();
+    engine.SetWeather(true);
+  }
+  void Step(int frame) {
+    for (int i = 0; i < project.Objects.Count(); ++i) project.Objects.Items(i).Step();
+    seconds = frame / 10;
+    ticks.Advance(32);
+    engine.StepFrame();
+  }
+
+  TManualTicks ticks;
+  TProject project;
+  TAnimEngine engine;
+  int seconds = 0;
+};
+
+std::string SquareGifFile(testing::TempDir& dir) {
   TGifImage gif;
   gif.Width = gif.Height = 6;
   gif.GlobalColors = {{200, 0, 0}, {0, 200, 0}};
@@ -516,43 +552,23 @@ TEST(FrameChanges, HoldEveryPixelThatChanged) {
   gif.Frames[0].Width = gif.Frames[0].Height = 6;
   gif.Frames[0].Indices.assign(36, 0);
   for (size_t i = 0; i < 36; i += 5) gif.Frames[0].Indices[i] = 1;
-  const std::string file = dir.Write("square.gif", EncodeGif(gif));
+  return dir.Write("square.gif", EncodeGif(gif));
+}
+
+// A window that copies only FrameChanges shows every frame exactly: each pixel that differs from
+// the frame before lies in one of the rectangles, and once the scene runs they are a small part
+// of the frame.
+TEST(FrameChanges, HoldEveryPixelThatChanged) {
+  testing::TempDir dir;
+  const std::string file = SquareGifFile(dir);
   for (const int kind : {1, 2}) {
     SCOPED_TRACE(kind);
-    TManualTicks ticks;
-    Scene sc(160, 120, 21);
-    sc.SetRegion(1, 0, 60, 90, 120);
-    sc.SetRegion(2, 90, 50, 160, 120);
-    sc.waves[1].SetShiftColumns(true);
-    sc.waves[1].SetJitter(3);
-    sc.waves[1].SetPerspective(false);
-    TProject project;
-    sc.ToProject(project);
-    project.Weather.SetKind(kind);
-    project.Weather.SetCount(150);
-    project.Weather.SetSpeedIndex(10);
-    project.Weather.SetDensity(8);
-    std::string text;
-    for (int i = 0; i < 3; ++i) {
-      text += "[Obj" + std::to_string(i) + "]\nObjType=GIF\nFilename=" + file +
-              "\nMotion=2\nMotionSpeed=60\nPosLeftType=4\nPosTopType=4\nWidthSize=150\n";
-    }
-    project.Objects.Threaded = false;
-    project.Objects.LoadFromText(text);
-    TAnimEngine engine;
-    engine.SetProject(project);
-    engine.ShowClock = true;
-    int seconds = 0;
-    engine.Clock().TimeSource = [&seconds] { return platform::TTimeOfDay{10, 10, seconds % 60}; };
-    engine.Prepare();
-    engine.SetWeather(true);
+    MovingScene scene(file, kind);
+    TAnimEngine& engine = scene.engine;
     std::vector<uint32_t> before = Pixels(engine.FrameSurface());
     int64_t changedArea = 0;
     for (int frame = 0; frame < 60; ++frame) {
-      for (int i = 0; i < project.Objects.Count(); ++i) project.Objects.Items(i).Step();
-      seconds = frame / 10;
-      ticks.Advance(32);
-      engine.StepFrame();
+      scene.Step(frame);
       const std::vector<uint32_t> now = Pixels(engine.FrameSurface());
       const auto& changes = engine.FrameChanges();
       for (int32_t y = 0; y < 120; ++y) {
@@ -573,6 +589,32 @@ TEST(FrameChanges, HoldEveryPixelThatChanged) {
       before = now;
     }
     EXPECT_LT(changedArea, 59 * 160 * 120 * 3 / 4) << "the changes are less than the frames";
+  }
+}
+
+// Frames composed in memory lent by a window are the frames composed in the engine's own,
+// whatever the lent memory held before and however often it is replaced or taken back.
+TEST(FrameChanges, ComposedInLentMemoryAsInItsOwn) {
+  testing::TempDir dir;
+  const std::string file = SquareGifFile(dir);
+  std::vector<std::vector<uint32_t>> expected;
+  {
+    MovingScene scene(file, 1);
+    for (int frame = 0; frame < 40; ++frame) {
+      scene.Step(frame);
+      expected.push_back(Pixels(scene.engine.FrameSurface()));
+    }
+  }
+  MovingScene scene(file, 1);
+  std::vector<TColor32> first(160 * 120, 0xFF00FF00), second(160 * 120, 0x12345678);
+  for (int frame = 0; frame < 40; ++frame) {
+    TColor32* lent = frame < 5 ? nullptr : frame < 15 ? first.data() : frame < 30 ? second.data() : nullptr;
+    scene.engine.ComposeInto(lent);
+    scene.Step(frame);
+    if (lent != nullptr) {
+      ASSERT_EQ(scene.engine.FrameSurface().Bits(), lent) << frame;
+    }
+    ASSERT_EQ(Pixels(scene.engine.FrameSurface()), expected[static_cast<size_t>(frame)]) << "frame " << frame;
   }
 }
 

@@ -128,12 +128,34 @@ class TSdlWindowHost : public TLinuxHost {
   }
   // Only the changed areas go into the framebuffer and on to the X server; everything when the
   // framebuffer is new, the frame moved or the window was exposed.
+  TColor32* FrameMemory(int32_t width, int32_t height) override {
+    SDL_Surface* target = SDL_GetWindowSurface(window_);
+    if (target == nullptr || target->w != width || target->h != height || !RowCopies(*target) ||
+        target->pitch != width * static_cast<int>(sizeof(TColor32))) {
+      return nullptr;
+    }
+    return static_cast<TColor32*>(target->pixels);
+  }
+
   void PaintChanges(const TBitmap32& surface, int32_t x, int32_t y, std::span<const TRect> changes) override {
     SDL_Surface* target = SDL_GetWindowSurface(window_);
     if (surface.Empty() || target == nullptr) return;
     const SDL_Rect at{x, y, surface.Width(), surface.Height()};
     bool whole = exposed_;
     exposed_ = false;
+    if (surface.Bits() == target->pixels) {
+      // Composed in place, filling the window: only the X server has work to do.
+      painted_ = target;
+      paintedAt_ = at;
+      if (whole) {
+        SDL_UpdateWindowSurface(window_);
+        return;
+      }
+      shown_.clear();
+      for (const TRect& change : changes) shown_.push_back({change.Left, change.Top, change.Width(), change.Height()});
+      if (!shown_.empty()) SDL_UpdateWindowSurfaceRects(window_, shown_.data(), static_cast<int>(shown_.size()));
+      return;
+    }
     // A new framebuffer (after a resize) or a frame in a new place: the border around it black.
     if (target != painted_ || at.x != paintedAt_.x || at.y != paintedAt_.y || at.w != paintedAt_.w ||
         at.h != paintedAt_.h) {
@@ -142,8 +164,7 @@ class TSdlWindowHost : public TLinuxHost {
       paintedAt_ = at;
       whole = true;
     }
-    const Uint32 format = target->format->format;
-    if (format == SDL_PIXELFORMAT_ARGB8888 || format == SDL_PIXELFORMAT_RGB888) {
+    if (RowCopies(*target)) {
       // The surface's own memory layout: row copies only.
       if (whole) {
         CopyRows(surface, *target, at, Rect(0, 0, at.w, at.h));
@@ -281,6 +302,11 @@ class TSdlWindowHost : public TLinuxHost {
   void RemoveCovers() {
     for (SDL_Window* cover : covers_) SDL_DestroyWindow(cover);
     covers_.clear();
+  }
+
+  // A framebuffer laid out as the frame's pixels: 32 bits each, blue in the low byte.
+  static bool RowCopies(const SDL_Surface& target) {
+    return target.format->format == SDL_PIXELFORMAT_ARGB8888 || target.format->format == SDL_PIXELFORMAT_RGB888;
   }
 
   // The part `area` of the frame (at `at` in the framebuffer) that lies inside the framebuffer,
