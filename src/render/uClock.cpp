@@ -1,6 +1,7 @@
 // The analog clock (see uClock.h).
 #include "render/uClock.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -33,6 +34,7 @@ TClock::TClock() {
 
 void TClock::SetClockSize(int32_t width, int32_t height) {
   face_.SetSize(width, height);
+  bars_.clear();
   width_ = width;
   height_ = height;
   const int32_t cx = width / 2;
@@ -65,25 +67,38 @@ void TClock::CaptureBackground(const TBitmap32& frame, int32_t x, int32_t y) {
 }
 
 // Two anti-aliased quadrilaterals, one widened across x and one across y, give a bar of about
-// 2w + 1 pixels in any direction.
+// 2w + 1 pixels in any direction. The ticks never move and the hands once a minute, so each
+// bar's pixels are found once and kept while the bar is drawn.
 void TClock::DrawHand(TPoint from, TPoint to, int32_t w, TColor32 color) {
-  TPolygon32& polygon = hand_;
-  polygon.Clear();
-  polygon.Add(FixedPoint(from.X - w, from.Y));
-  polygon.Add(FixedPoint(from.X + w, from.Y));
-  polygon.Add(FixedPoint(to.X + w, to.Y));
-  polygon.Add(FixedPoint(to.X - w, to.Y));
-  polygon.Draw(face_, color);
-  polygon.Clear();
-  polygon.Add(FixedPoint(from.X, from.Y + w));
-  polygon.Add(FixedPoint(from.X, from.Y - w));
-  polygon.Add(FixedPoint(to.X, to.Y - w));
-  polygon.Add(FixedPoint(to.X, to.Y + w));
-  polygon.Draw(face_, color);
+  auto bar = std::find_if(bars_.begin(), bars_.end(),
+                          [&](const TBar& b) { return b.From == from && b.To == to && b.HalfWidth == w; });
+  if (bar == bars_.end()) {
+    TBar made{from, to, w, {}, {}, true};
+    const TRect whole = Rect(0, 0, width_, height_);
+    TPolygon32& polygon = hand_;
+    polygon.Clear();
+    polygon.Add(FixedPoint(from.X - w, from.Y));
+    polygon.Add(FixedPoint(from.X + w, from.Y));
+    polygon.Add(FixedPoint(to.X + w, to.Y));
+    polygon.Add(FixedPoint(to.X - w, to.Y));
+    polygon.Cover(whole, made.AcrossX);
+    polygon.Clear();
+    polygon.Add(FixedPoint(from.X, from.Y + w));
+    polygon.Add(FixedPoint(from.X, from.Y - w));
+    polygon.Add(FixedPoint(to.X, to.Y - w));
+    polygon.Add(FixedPoint(to.X, to.Y + w));
+    polygon.Cover(whole, made.AcrossY);
+    bars_.push_back(std::move(made));
+    bar = bars_.end() - 1;
+  }
+  bar->Used = true;
+  bar->AcrossX.Draw(face_, color);
+  bar->AcrossY.Draw(face_, color);
 }
 
 TBitmap32& TClock::RenderFace() {
   const TColor32 color = (static_cast<uint32_t>(ClockAlpha) << 24) + ClockColor;
+  for (TBar& bar : bars_) bar.Used = false;
   for (int i = 1; i <= 60; ++i) {
     const TPoint outer = OuterPoint(i);
     const TPoint inner = InnerPoint(i);
@@ -120,6 +135,8 @@ TBitmap32& TClock::RenderFace() {
   face_.LineBlend(cx + 1, cy + 1, second.X + 1, second.Y + 1, kHandShadow);
   face_.LineBlend(cx, cy, second.X, second.Y, color);
   canvas.Ellipse(cx - 4, cy - 4, cx + 4, cy + 4);
+  // The bars of hands that have moved on.
+  std::erase_if(bars_, [](const TBar& bar) { return !bar.Used; });
   return face_;
 }
 

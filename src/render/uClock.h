@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "platform/Platform.h"
 #include "surface/uBitmap32.h"
@@ -51,8 +52,19 @@ class TClock {
  private:
   void DrawHand(TPoint from, TPoint to, int32_t halfWidth, TColor32 color);
 
+  // A bar of the face as DrawHand fills it: its two quadrilaterals' pixels.
+  struct TBar {
+    TPoint From;
+    TPoint To;
+    int32_t HalfWidth = 0;
+    TPolygonMask AcrossX;
+    TPolygonMask AcrossY;
+    bool Used = true;  // drawn by the face being rendered
+  };
+
   TBitmap32 face_;
-  TPolygon32 hand_;  // refilled for every hand, its storage kept
+  TPolygon32 hand_;  // refilled for every new bar, its storage kept
+  std::vector<TBar> bars_;
   int32_t width_ = 0;
   int32_t height_ = 0;
   std::array<TPoint, 60> outer_{};

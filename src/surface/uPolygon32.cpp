@@ -98,8 +98,10 @@ struct FillScratch {
   std::vector<uint8_t>& coverage;
 };
 
-void FillAntialiased(TBitmap32& surface, const FillScratch& scratch, int64_t top, int64_t bottom, TColor32 color) {
-  const TRect& clip = surface.ClipRect();
+// The anti-aliased fill row by row: `emit(x, y, weight)` for every pixel of rows [top, bottom)
+// inside `clip` that the polygon covers, from the left in each row.
+template <class Emit>
+void CoverAntialiased(const TRect& clip, const FillScratch& scratch, int64_t top, int64_t bottom, Emit&& emit) {
   const int64_t subLeft = static_cast<int64_t>(clip.Left) << kSubShift;
   const int64_t subRight = static_cast<int64_t>(clip.Right) << kSubShift;
   std::vector<uint8_t>& coverage = scratch.coverage;  // 0..64 per pixel, all 0 between fills
@@ -126,11 +128,10 @@ void FillAntialiased(TBitmap32& surface, const FillScratch& scratch, int64_t top
         touchedTo = std::max(touchedTo, last + 1);
       }
     }
-    TColor32* row = surface.ScanLine(static_cast<int32_t>(y));
     for (int64_t x = touchedFrom; x < touchedTo; ++x) {
       uint8_t& count = coverage[static_cast<size_t>(x - clip.Left)];
       if (count == 0) continue;
-      row[x] = BlendColorWeighted(color, row[x], (count * 255u + 32u) >> 6);
+      emit(static_cast<int32_t>(x), static_cast<int32_t>(y), (count * 255u + 32u) >> 6);
       count = 0;
     }
   }
@@ -152,24 +153,50 @@ void FillWhole(TBitmap32& surface, const FillScratch& scratch, int64_t top, int6
 
 }  // namespace
 
+// Pixel rows whose samples can meet the outline, within the clip rectangle; false when none.
+bool TPolygon32::Prepare(const TRect& clip, int64_t& top, int64_t& bottom) const {
+  if (clip.IsEmpty()) return false;
+  BuildEdges(contours_, edges_);
+  if (edges_.empty()) return false;
+  int64_t subTop = edges_.front().y1, subBottom = edges_.front().y2;
+  for (const Edge& e : edges_) subBottom = std::max(subBottom, e.y2);
+  top = std::max<int64_t>(FloorDiv<int64_t>(subTop, kSub), clip.Top);
+  bottom = std::min<int64_t>(CeilDiv<int64_t>(subBottom, kSub), clip.Bottom);
+  return top < bottom;
+}
+
 void TPolygon32::Draw(TBitmap32& surface, TColor32 color) const {
   const TRect& clip = surface.ClipRect();
-  if (surface.Empty() || clip.IsEmpty() || AlphaOf(color) == 0) return;
-  BuildEdges(contours_, edges_);
-  const std::vector<Edge>& edges = edges_;
-  if (edges.empty()) return;
-  int64_t subTop = edges.front().y1, subBottom = edges.front().y2;
-  for (const Edge& e : edges) subBottom = std::max(subBottom, e.y2);
-
-  // Pixel rows whose samples can meet the outline, within the clip rectangle.
-  const int64_t top = std::max<int64_t>(FloorDiv<int64_t>(subTop, kSub), clip.Top);
-  const int64_t bottom = std::min<int64_t>(CeilDiv<int64_t>(subBottom, kSub), clip.Bottom);
-  if (top >= bottom) return;
+  int64_t top = 0, bottom = 0;
+  if (surface.Empty() || AlphaOf(color) == 0 || !Prepare(clip, top, bottom)) return;
   const FillScratch scratch{edges_, active_, crossings_, coverage_};
   if (Antialiased) {
-    FillAntialiased(surface, scratch, top, bottom, color);
+    CoverAntialiased(clip, scratch, top, bottom, [&surface, color](int32_t x, int32_t y, uint32_t weight) {
+      TColor32& pixel = surface.ScanLine(y)[x];
+      pixel = BlendColorWeighted(color, pixel, weight);
+    });
   } else {
     FillWhole(surface, scratch, top, bottom, color);
+  }
+}
+
+void TPolygon32::Cover(const TRect& clip, TPolygonMask& mask) const {
+  mask.Cells.clear();
+  int64_t top = 0, bottom = 0;
+  if (!Prepare(clip, top, bottom)) return;
+  const FillScratch scratch{edges_, active_, crossings_, coverage_};
+  CoverAntialiased(clip, scratch, top, bottom, [&mask](int32_t x, int32_t y, uint32_t weight) {
+    mask.Cells.push_back({x, y, static_cast<uint8_t>(weight)});
+  });
+}
+
+void TPolygonMask::Draw(TBitmap32& surface, TColor32 color) const {
+  if (AlphaOf(color) == 0) return;
+  const TRect& clip = surface.ClipRect();
+  for (const TPolygonCell& cell : Cells) {
+    if (cell.X < clip.Left || cell.X >= clip.Right || cell.Y < clip.Top || cell.Y >= clip.Bottom) continue;
+    TColor32& pixel = surface.ScanLine(cell.Y)[cell.X];
+    pixel = BlendColorWeighted(color, pixel, cell.Weight);
   }
 }
 

@@ -23,6 +23,19 @@ struct TPolygonEdge {
   int64_t y2;
 };
 
+// The pixels an anti-aliased fill covers and their weights, found once for an outline that is
+// drawn again and again; drawing them gives exactly the fill's pixels.
+struct TPolygonCell {
+  int32_t X;
+  int32_t Y;
+  uint8_t Weight;  // 1..255
+};
+struct TPolygonMask {
+  std::vector<TPolygonCell> Cells;
+  // Blends the colour onto the covered pixels that lie inside the surface's clip rectangle.
+  void Draw(TBitmap32& surface, TColor32 color) const;
+};
+
 class TPolygon32 {
  public:
   TPolygon32() : contours_(1) {}
@@ -38,11 +51,15 @@ class TPolygon32 {
 
   // Fills onto `surface`, limited to its clip rectangle.
   void Draw(TBitmap32& surface, TColor32 color) const;
+  // The anti-aliased fill's pixels within `clip`, as Draw with anti-aliasing would cover them.
+  void Cover(const TRect& clip, TPolygonMask& mask) const;
 
   bool Antialiased = false;
   bool Closed = true;
 
  private:
+  bool Prepare(const TRect& clip, int64_t& top, int64_t& bottom) const;
+
   std::vector<std::vector<TFixedPoint>> contours_;
   // Scratch of Draw, kept between fills.
   mutable std::vector<TPolygonEdge> edges_;
