@@ -9,6 +9,7 @@ lumora=$build/src/lumora
 vxscene=$build/tools/vxscene/vxscene
 helper=$build/tests/x_window_helper
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/second_monitor.sh"
 work=$(mktemp -d)
 pids=()
 cleanup() {
@@ -201,27 +202,8 @@ for w in $windows; do
   xprop -id "$w" _NET_WM_STATE | grep -q '_NET_WM_STATE_ABOVE.*_NET_WM_STATE_SKIP_TASKBAR' ||
     fail "window $w is not topmost without a taskbar entry"
 done
-# One pixel at a time across onto the second monitor is no jump (the first five moves are
-# ignored; the crossing is the ninth); the pointer stays hidden there; three pixels end it.
-moves "1 0" "1 0" "1 0" "1 0" "1 0" "1 0" "1 0" "1 0" "1 0" "1 0" "1 0" "1 0"
-running || fail "crossing onto the second monitor ended the saver"
-[[ $(xdotool getmouselocation --shell | sed -n 's/^X=//p') -ge 1024 ]] || fail "the pointer did not cross"
-[[ $("$helper" cursor) -eq 0 ]] || fail "the pointer shows on the second monitor"
-moves "3 0"
-ended_well "a three-pixel jump on the second monitor"
-desktop_back "a jump"
-
-# A key and a click over the second monitor end it too; so does SIGTERM, covers and all.
-xdotool mousemove 1400 300
-start /s
-moves "1 0" "1 0" "1 0" "1 0" "1 0" "1 0"
-xdotool key space
-ended_well "a key over the second monitor"
-start /s
-moves "1 0" "1 0" "1 0" "1 0" "1 0" "1 0"
-xdotool click 1
-ended_well "a click on the second monitor"
-desktop_back "a click"
+input_over_second_monitor "$helper"
+# SIGTERM ends it, covers and all.
 start /s
 kill -TERM "$pid"
 ended_well "SIGTERM with two monitors"

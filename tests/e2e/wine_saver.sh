@@ -8,6 +8,7 @@ mingw=$1
 native=$2
 root=$(cd "$(dirname "$0")/../.." && pwd)
 here=$root/tests/e2e
+. "$here/second_monitor.sh"
 vxscene=$native/tools/vxscene/vxscene
 helper=$mingw/tests/win_window_helper.exe
 x_helper=$native/tests/x_window_helper
@@ -206,26 +207,7 @@ python3 "$here/compare_frames.py" 1024 768 "$work/two-primary.raw" "$work"/ref-f
   fail "the primary monitor is not the scene"
 black two-second || fail "the second monitor is not black"
 cmp -s "$work/two-below.raw" "$work/desk-below.raw" || fail "the saver covered more than the monitors"
-# One pixel at a time across onto the second monitor is no jump (Wine's extra move and the next
-# four are ignored); the pointer stays hidden there; three pixels end it.
-moves "1 0" "1 0" "1 0" "1 0" "1 0" "1 0" "1 0" "1 0" "1 0" "1 0" "1 0" "1 0"
-running || fail "crossing onto the second monitor ended the saver"
-[[ $(xdotool getmouselocation --shell | sed -n 's/^X=//p') -ge 1024 ]] || fail "the pointer did not cross"
-[[ $("$x_helper" cursor) -eq 0 ]] || fail "the pointer shows on the second monitor"
-moves "3 0"
-ended_well "a three-pixel jump on the second monitor"
-desktop_back "a jump"
-# A key and a click over the second monitor end it too.
-xdotool mousemove 1400 300
-start /s
-moves "1 0" "1 0" "1 0" "1 0" "1 0" "1 0"
-xdotool key space
-ended_well "a key over the second monitor"
-start /s
-moves "1 0" "1 0" "1 0" "1 0" "1 0" "1 0"
-xdotool click 1
-ended_well "a click on the second monitor"
-desktop_back "a click"
+input_over_second_monitor "$x_helper"
 
 # The primary on the right: Windows puts it at (0, 0) and the other monitor at negative x. The
 # scene follows the primary, fitted to its 800 x 600, and the left goes black.

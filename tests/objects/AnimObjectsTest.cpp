@@ -381,6 +381,10 @@ TEST(ObjectThread, ALoadedListRunsNoThreadUntilItsObjectsStart) {
   for (int i = 0; i < list.Count(); ++i) list.Items(i).Start();
   EXPECT_EQ(ThreadsOfThisProcess(), before + 4);
   list.Clear();
+  // A joined thread can still be counted for a moment while the kernel reaps it.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (ThreadsOfThisProcess() != before && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   EXPECT_EQ(ThreadsOfThisProcess(), before);
 }
 #endif
