@@ -93,7 +93,7 @@ void TAnimEngine::Prepare() {
   if (project_->Weather.Kind() > 0 || HasObjects() || ShowClock) output_.SetSize(width_, height_);
   lent_ = nullptr;
   // Room for every overlay a frame can have: the objects, the most flakes or drops, the clock.
-  changes_.Reset(width_, height_, static_cast<size_t>(HasObjects() ? objects_->Count() : 0) + 1000 + 1);
+  changes_.Reset(width_, height_, static_cast<size_t>(HasObjects() ? objects_->Count() : 0) + 1000 + TClock::kMarks);
 
   RandomizeFromClock();
   phase_.fill(0);
@@ -611,12 +611,9 @@ void TAnimEngine::ComposeFrame(uint32_t dt) {
     if (rain_) rain_->VisitAreas(overlay);
   }
   if (ShowClock && !FrameSurface().Empty()) {
-    TBitmap32& frame = FrameSurface();
+    // Only the marks change the frame: the rest of the face would be the frame itself.
     const TPoint at = clock_.ClockPosition(width_, height_);
-    clock_.CaptureBackground(frame, at.X, at.Y);
-    const TBitmap32& face = clock_.RenderFace();
-    changes_.AddOverlay(Rect(at.X, at.Y, at.X + face.Width(), at.Y + face.Height()));
-    frame.Draw(at.X, at.Y, face);
+    clock_.RenderOnto(FrameSurface(), at, [this](const TRect& area) { changes_.AddOverlay(area); });
   }
 }
 

@@ -19,6 +19,15 @@ TPoint OnDial(int32_t cx, int32_t cy, double degrees, double length) {
 }
 
 TPoint Offset(TPoint p) { return {p.X + 1, p.Y + 1}; }
+TRect Offset(const TRect& r, TPoint by) { return Rect(r.Left + by.X, r.Top + by.Y, r.Right + by.X, r.Bottom + by.Y); }
+TRect Union(const TRect& a, const TRect& b) {
+  if (a.IsEmpty()) return b;
+  if (b.IsEmpty()) return a;
+  return Rect(std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right), std::max(a.Bottom, b.Bottom));
+}
+TRect Intersection(const TRect& a, const TRect& b) {
+  return Rect(std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right), std::min(a.Bottom, b.Bottom));
+}
 
 constexpr TColor32 kTickShadow = Color32(0, 0, 0, 100);
 constexpr TColor32 kHourShadow = Color32(0, 0, 0, 100);
@@ -68,8 +77,8 @@ void TClock::CaptureBackground(const TBitmap32& frame, int32_t x, int32_t y) {
 
 // Two anti-aliased quadrilaterals, one widened across x and one across y, give a bar of about
 // 2w + 1 pixels in any direction. The ticks never move and the hands once a minute, so each
-// bar's pixels are found once and kept while the bar is drawn.
-void TClock::DrawHand(TPoint from, TPoint to, int32_t w, TColor32 color) {
+// bar's pixels are found once and kept while the bar is drawn. Returns the area it may touch.
+TRect TClock::DrawHand(TBitmap32& surface, TPoint at, TPoint from, TPoint to, int32_t w, TColor32 color) {
   auto bar = std::find_if(bars_.begin(), bars_.end(),
                           [&](const TBar& b) { return b.From == from && b.To == to && b.HalfWidth == w; });
   if (bar == bars_.end()) {
@@ -92,22 +101,47 @@ void TClock::DrawHand(TPoint from, TPoint to, int32_t w, TColor32 color) {
     bar = bars_.end() - 1;
   }
   bar->Used = true;
-  bar->AcrossX.Draw(face_, color);
-  bar->AcrossY.Draw(face_, color);
+  bar->AcrossX.Draw(surface, color, at.X, at.Y);
+  bar->AcrossY.Draw(surface, color, at.X, at.Y);
+  return Offset(Union(bar->AcrossX.Bounds, bar->AcrossY.Bounds), at);
 }
 
 TBitmap32& TClock::RenderFace() {
+  Render(face_, {0, 0}, nullptr);
+  return face_;
+}
+
+void TClock::RenderOnto(TBitmap32& frame, TPoint at, const std::function<void(const TRect&)>& marked) {
+  Render(frame, at, &marked);
+}
+
+// The marks, each with its shadow, drawn onto `surface` with the face's corner at `at` and
+// limited to the face's square there.
+void TClock::Render(TBitmap32& surface, TPoint at, const std::function<void(const TRect&)>* marked) {
   const TColor32 color = (static_cast<uint32_t>(ClockAlpha) << 24) + ClockColor;
-  for (TBar& bar : bars_) bar.Used = false;
+  const TRect clip = surface.ClipRect();
+  surface.SetClipRect(Intersection(clip, Rect(at.X, at.Y, at.X + width_, at.Y + height_)));
+  const auto mark = [&](const TRect& area) {
+    if (marked != nullptr) (*marked)(area);
+  };
+  // A one-pixel line and its shadow one pixel down and right.
+  const auto line = [&](TPoint from, TPoint to, TColor32 shadow) {
+    surface.LineBlend(at.X + from.X + 1, at.Y + from.Y + 1, at.X + to.X + 1, at.Y + to.Y + 1, shadow);
+    surface.LineBlend(at.X + from.X, at.Y + from.Y, at.X + to.X, at.Y + to.Y, color);
+    mark(Rect(at.X + std::min(from.X, to.X), at.Y + std::min(from.Y, to.Y), at.X + std::max(from.X, to.X) + 2,
+              at.Y + std::max(from.Y, to.Y) + 2));
+  };
+  const auto bar = [&](TPoint from, TPoint to, TColor32 shadow) {
+    const TRect shadowArea = DrawHand(surface, at, Offset(from), Offset(to), 1, shadow);
+    mark(Union(shadowArea, DrawHand(surface, at, from, to, 1, color)));
+  };
+
+  for (TBar& b : bars_) b.Used = false;
   for (int i = 1; i <= 60; ++i) {
-    const TPoint outer = OuterPoint(i);
-    const TPoint inner = InnerPoint(i);
     if (i % 5 == 0) {
-      DrawHand(Offset(outer), Offset(inner), 1, kTickShadow);
-      DrawHand(outer, inner, 1, color);
+      bar(OuterPoint(i), InnerPoint(i), kTickShadow);
     } else {
-      face_.LineBlend(outer.X + 1, outer.Y + 1, inner.X + 1, inner.Y + 1, kTickShadow);
-      face_.LineBlend(outer.X, outer.Y, inner.X, inner.Y, color);
+      line(OuterPoint(i), InnerPoint(i), kTickShadow);
     }
   }
 
@@ -122,22 +156,19 @@ TBitmap32& TClock::RenderFace() {
   const TPoint minute = OnDial(cx, cy, 6.0 * now.Minute, longHand);
   const TPoint hourEnd = OnDial(cx, cy, 30.0 * hour + now.Minute / 2.0, hourHand);
 
-  TCanvas& canvas = face_.Canvas();
+  bar(centre, minute, kHandShadow);
+  bar(centre, hourEnd, kHourShadow);
+  line(centre, second, kHandShadow);
+  TCanvas& canvas = surface.Canvas();
   canvas.Pen.Width = 1;
   canvas.Pen.Color = kPenGrey;
   canvas.Brush.Color = ClockColor;
   canvas.Brush.Style = TBrushStyle::bsSolid;
-
-  DrawHand(Offset(centre), Offset(minute), 1, kHandShadow);
-  DrawHand(centre, minute, 1, color);
-  DrawHand(Offset(centre), Offset(hourEnd), 1, kHourShadow);
-  DrawHand(centre, hourEnd, 1, color);
-  face_.LineBlend(cx + 1, cy + 1, second.X + 1, second.Y + 1, kHandShadow);
-  face_.LineBlend(cx, cy, second.X, second.Y, color);
-  canvas.Ellipse(cx - 4, cy - 4, cx + 4, cy + 4);
+  canvas.Ellipse(at.X + cx - 4, at.Y + cy - 4, at.X + cx + 4, at.Y + cy + 4);
+  mark(Rect(at.X + cx - 4, at.Y + cy - 4, at.X + cx + 4, at.Y + cy + 4));
   // The bars of hands that have moved on.
-  std::erase_if(bars_, [](const TBar& bar) { return !bar.Used; });
-  return face_;
+  std::erase_if(bars_, [](const TBar& b) { return !b.Used; });
+  surface.SetClipRect(clip);
 }
 
 }  // namespace lumora

@@ -35,6 +35,13 @@ class TClock {
   void CaptureBackground(const TBitmap32& frame, int32_t x, int32_t y);
   // Draws ticks and hands (at the time TimeSource gives) onto the face and returns it.
   TBitmap32& RenderFace();
+  // The same marks drawn straight onto `frame`, the face's corner at `at`, within the face's
+  // square: the frame ends as it would with the face captured from it, rendered and drawn back,
+  // without copying the square twice. `marked` is told the area of every mark (a tick, a hand,
+  // the centre) with its shadow; the clock changes no pixel outside them.
+  void RenderOnto(TBitmap32& frame, TPoint at, const std::function<void(const TRect&)>& marked);
+  // How many areas RenderOnto reports: 60 ticks, three hands and the centre.
+  static constexpr size_t kMarks = 64;
 
   // The face as last rendered.
   const TBitmap32& Face() const { return face_; }
@@ -50,7 +57,8 @@ class TClock {
   std::function<platform::TTimeOfDay()> TimeSource = platform::LocalTimeOfDay;
 
  private:
-  void DrawHand(TPoint from, TPoint to, int32_t halfWidth, TColor32 color);
+  void Render(TBitmap32& surface, TPoint at, const std::function<void(const TRect&)>* marked);
+  TRect DrawHand(TBitmap32& surface, TPoint at, TPoint from, TPoint to, int32_t halfWidth, TColor32 color);
 
   // A bar of the face as DrawHand fills it: its two quadrilaterals' pixels.
   struct TBar {

@@ -182,20 +182,26 @@ void TPolygon32::Draw(TBitmap32& surface, TColor32 color) const {
 
 void TPolygon32::Cover(const TRect& clip, TPolygonMask& mask) const {
   mask.Cells.clear();
+  mask.Bounds = TRect{};
   int64_t top = 0, bottom = 0;
   if (!Prepare(clip, top, bottom)) return;
   const FillScratch scratch{edges_, active_, crossings_, coverage_};
-  CoverAntialiased(clip, scratch, top, bottom, [&mask](int32_t x, int32_t y, uint32_t weight) {
+  TRect bounds = Rect(clip.Right, clip.Bottom, clip.Left, clip.Top);
+  CoverAntialiased(clip, scratch, top, bottom, [&mask, &bounds](int32_t x, int32_t y, uint32_t weight) {
     mask.Cells.push_back({x, y, static_cast<uint8_t>(weight)});
+    bounds = Rect(std::min(bounds.Left, x), std::min(bounds.Top, y), std::max(bounds.Right, x + 1),
+                  std::max(bounds.Bottom, y + 1));
   });
+  if (!mask.Cells.empty()) mask.Bounds = bounds;
 }
 
-void TPolygonMask::Draw(TBitmap32& surface, TColor32 color) const {
+void TPolygonMask::Draw(TBitmap32& surface, TColor32 color, int32_t dx, int32_t dy) const {
   if (AlphaOf(color) == 0) return;
   const TRect& clip = surface.ClipRect();
   for (const TPolygonCell& cell : Cells) {
-    if (cell.X < clip.Left || cell.X >= clip.Right || cell.Y < clip.Top || cell.Y >= clip.Bottom) continue;
-    TColor32& pixel = surface.ScanLine(cell.Y)[cell.X];
+    const int32_t x = cell.X + dx, y = cell.Y + dy;
+    if (x < clip.Left || x >= clip.Right || y < clip.Top || y >= clip.Bottom) continue;
+    TColor32& pixel = surface.ScanLine(y)[x];
     pixel = BlendColorWeighted(color, pixel, cell.Weight);
   }
 }

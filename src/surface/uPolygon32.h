@@ -32,8 +32,10 @@ struct TPolygonCell {
 };
 struct TPolygonMask {
   std::vector<TPolygonCell> Cells;
-  // Blends the colour onto the covered pixels that lie inside the surface's clip rectangle.
-  void Draw(TBitmap32& surface, TColor32 color) const;
+  TRect Bounds;  // around every cell
+  // Blends the colour onto the covered pixels, moved by (dx, dy), that lie inside the surface's
+  // clip rectangle.
+  void Draw(TBitmap32& surface, TColor32 color, int32_t dx = 0, int32_t dy = 0) const;
 };
 
 class TPolygon32 {

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <vector>
+
 namespace lumora {
 namespace {
 
@@ -71,6 +75,44 @@ TEST_F(ClockFaceTest, FaceStartsFromTheFrameAreaEachTime) {
   EXPECT_EQ(face.PixelAt(5, 5), 0xFF204060u);    // outside the dial: the frame as captured
   EXPECT_TRUE(Lit(face, 80, 30));                // the second hand points up
   EXPECT_FALSE(Lit(Render(3, 15, 30), 80, 30));  // and leaves no trace half a minute later
+}
+
+// Drawn straight onto a frame, the marks leave it as the face captured from it, rendered and
+// drawn back would: at any time, size and place, partly outside the frame too, over any picture.
+// Every pixel the clock changes lies in an area it reported.
+TEST(ClockOnFrame, EqualsTheFaceDrawnBackAndReportsWhatItChanged) {
+  std::mt19937 random(17);
+  for (int round = 0; round < 60; ++round) {
+    TClock clock;
+    const auto side = static_cast<int32_t>(40 + random() % 120);
+    clock.SetClockSize(side, side);
+    clock.ClockAlpha = static_cast<int32_t>(random() % 256);
+    clock.ClockColor = random() & 0xFFFFFF;
+    const platform::TTimeOfDay time{static_cast<int>(random() % 24), static_cast<int>(random() % 60),
+                                    static_cast<int>(random() % 60)};
+    clock.TimeSource = [time] { return time; };
+    TBitmap32 expected, drawn;
+    for (TBitmap32* frame : {&expected, &drawn}) {
+      frame->SetSize(200, 150);
+      for (int32_t i = 0; i < 200 * 150; ++i) frame->Bits()[i] = 0xFF000000u | (static_cast<uint32_t>(i) * 2654435761u >> 8);
+    }
+    const TPoint at{static_cast<int32_t>(random() % 200) - 60, static_cast<int32_t>(random() % 150) - 60};
+    clock.CaptureBackground(expected, at.X, at.Y);
+    expected.Draw(at.X, at.Y, clock.RenderFace());
+    std::vector<TRect> marks;
+    clock.RenderOnto(drawn, at, [&marks](const TRect& area) { marks.push_back(area); });
+    EXPECT_EQ(marks.size(), TClock::kMarks);
+    for (int32_t y = 0; y < 150; ++y) {
+      for (int32_t x = 0; x < 200; ++x) {
+        ASSERT_EQ(drawn.PixelAt(x, y), expected.PixelAt(x, y)) << "round " << round << " at " << x << "," << y;
+        const bool marked = std::any_of(marks.begin(), marks.end(), [x, y](const TRect& r) {
+          return r.Left <= x && x < r.Right && r.Top <= y && y < r.Bottom;
+        });
+        const uint32_t before = 0xFF000000u | (static_cast<uint32_t>(y * 200 + x) * 2654435761u >> 8);
+        if (!marked) ASSERT_EQ(drawn.PixelAt(x, y), before) << "round " << round << ": unreported change at " << x << "," << y;
+      }
+    }
+  }
 }
 
 }  // namespace
