@@ -109,7 +109,9 @@ TEST(ClockOnFrame, EqualsTheFaceDrawnBackAndReportsWhatItChanged) {
           return r.Left <= x && x < r.Right && r.Top <= y && y < r.Bottom;
         });
         const uint32_t before = 0xFF000000u | (static_cast<uint32_t>(y * 200 + x) * 2654435761u >> 8);
-        if (!marked) ASSERT_EQ(drawn.PixelAt(x, y), before) << "round " << round << ": unreported change at " << x << "," << y;
+        if (!marked) {
+          ASSERT_EQ(drawn.PixelAt(x, y), before) << "round " << round << ": unreported change at " << x << "," << y;
+        }
       }
     }
   }
