@@ -58,8 +58,7 @@ TGifPlayer::TGifPlayer(const TGifImage& gif, TBitmap32& target, const TRect& rec
                        TPaintQueue* paintings)
     : gif_(gif),
       target_(target),
-      rect_(Rect(std::max(rect.Left, 0), std::max(rect.Top, 0), std::min(rect.Right, target.Width()),
-                 std::min(rect.Bottom, target.Height()))),
+      rect_(Intersection(rect, Rect(0, 0, target.Width(), target.Height()))),
       speed_(speed),
       paintings_(paintings) {
   background_.SetSize(rect_.Width(), rect_.Height());

@@ -20,14 +20,6 @@ TPoint OnDial(int32_t cx, int32_t cy, double degrees, double length) {
 
 TPoint Offset(TPoint p) { return {p.X + 1, p.Y + 1}; }
 TRect Offset(const TRect& r, TPoint by) { return Rect(r.Left + by.X, r.Top + by.Y, r.Right + by.X, r.Bottom + by.Y); }
-TRect Union(const TRect& a, const TRect& b) {
-  if (a.IsEmpty()) return b;
-  if (b.IsEmpty()) return a;
-  return Rect(std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right), std::max(a.Bottom, b.Bottom));
-}
-TRect Intersection(const TRect& a, const TRect& b) {
-  return Rect(std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right), std::min(a.Bottom, b.Bottom));
-}
 
 constexpr TColor32 kTickShadow = Color32(0, 0, 0, 100);
 constexpr TColor32 kHourShadow = Color32(0, 0, 0, 100);
@@ -42,7 +34,6 @@ TClock::TClock() {
 }
 
 void TClock::SetClockSize(int32_t width, int32_t height) {
-  face_.SetSize(width, height);
   bars_.clear();
   width_ = width;
   height_ = height;
@@ -72,6 +63,7 @@ TPoint TClock::ClockPosition(int32_t frameWidth, int32_t frameHeight) const {
 }
 
 void TClock::CaptureBackground(const TBitmap32& frame, int32_t x, int32_t y) {
+  face_.SetSize(width_, height_);  // only a face drawn apart from the frame needs one
   face_.DrawFromDC(Rect(0, 0, width_, height_), Rect(x, y, x + width_, y + height_), frame);
 }
 
@@ -103,7 +95,7 @@ TRect TClock::DrawHand(TBitmap32& surface, TPoint at, TPoint from, TPoint to, in
   bar->Used = true;
   bar->AcrossX.Draw(surface, color, at.X, at.Y);
   bar->AcrossY.Draw(surface, color, at.X, at.Y);
-  return Offset(Union(bar->AcrossX.Bounds, bar->AcrossY.Bounds), at);
+  return Offset(Bounds(bar->AcrossX.Bounds, bar->AcrossY.Bounds), at);
 }
 
 TBitmap32& TClock::RenderFace() {
@@ -133,7 +125,7 @@ void TClock::Render(TBitmap32& surface, TPoint at, const std::function<void(cons
   };
   const auto bar = [&](TPoint from, TPoint to, TColor32 shadow) {
     const TRect shadowArea = DrawHand(surface, at, Offset(from), Offset(to), 1, shadow);
-    mark(Union(shadowArea, DrawHand(surface, at, from, to, 1, color)));
+    mark(Bounds(shadowArea, DrawHand(surface, at, from, to, 1, color)));
   };
 
   for (TBar& b : bars_) b.Used = false;

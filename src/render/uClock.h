@@ -31,9 +31,10 @@ class TClock {
   // Top-left corner of the clock on a frame of that size (10 pixels from the chosen corner;
   // a corner number outside 0..3 is taken as "Top Right").
   TPoint ClockPosition(int32_t frameWidth, int32_t frameHeight) const;
-  // Copies the frame area under the clock into the face.
+  // The clock as a picture of its own: CaptureBackground copies the frame area under the clock
+  // into the face, RenderFace draws ticks and hands (at the time TimeSource gives) onto it and
+  // returns it. The saver draws with RenderOnto instead.
   void CaptureBackground(const TBitmap32& frame, int32_t x, int32_t y);
-  // Draws ticks and hands (at the time TimeSource gives) onto the face and returns it.
   TBitmap32& RenderFace();
   // The same marks drawn straight onto `frame`, the face's corner at `at`, within the face's
   // square: the frame ends as it would with the face captured from it, rendered and drawn back,
@@ -42,9 +43,6 @@ class TClock {
   void RenderOnto(TBitmap32& frame, TPoint at, const std::function<void(const TRect&)>& marked);
   // How many areas RenderOnto reports: 60 ticks, three hands and the centre.
   static constexpr size_t kMarks = 64;
-
-  // The face as last rendered.
-  const TBitmap32& Face() const { return face_; }
 
   // Tick i (1..60) runs from its outer to its inner point; tick 60 is at twelve o'clock.
   TPoint OuterPoint(int i) const { return outer_[static_cast<size_t>(i - 1)]; }

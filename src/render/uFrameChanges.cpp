@@ -65,8 +65,7 @@ void TFrameChanges::MarkWater(int32_t top, int32_t bottom, int32_t left, int32_t
 }
 
 void TFrameChanges::AddOverlay(const TRect& rect) {
-  const TRect clipped =
-      Rect(std::max(rect.Left, 0), std::max(rect.Top, 0), std::min(rect.Right, width_), std::min(rect.Bottom, height_));
+  const TRect clipped = Intersection(rect, Rect(0, 0, width_, height_));
   if (clipped.IsEmpty()) return;
   // Beyond the room made in Reset, rather than allocate, this frame counts as changed everywhere
   // and the next one restores everything.
@@ -134,8 +133,7 @@ void TFrameChanges::EndFrame(bool withOverlays) {
   // standing still, the clock) is listed once, as the area covering both. Overlays are drawn
   // in the same order every frame, so the one before is looked for at the same position.
   const auto joined = [](const TRect& a, const TRect& b) {
-    const TRect both = Rect(std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
-                            std::max(a.Bottom, b.Bottom));
+    const TRect both = Bounds(a, b);
     const auto area = [](const TRect& r) { return int64_t{r.Width()} * r.Height(); };
     return area(both) <= area(a) + area(b) ? std::optional<TRect>(both) : std::nullopt;
   };
@@ -174,8 +172,7 @@ void JoinAreas(std::span<const TRect> areas, int32_t bandRows, int32_t gap, std:
     const TRect& next = joined[i];
     TRect& last = joined[kept > 0 ? kept - 1 : 0];
     if (kept > 0 && last.Top / bandRows == next.Top / bandRows && next.Left <= last.Right + gap) {
-      last = Rect(last.Left, std::min(last.Top, next.Top), std::max(last.Right, next.Right),
-                  std::max(last.Bottom, next.Bottom));
+      last = Bounds(last, next);
     } else {
       joined[kept++] = next;
     }

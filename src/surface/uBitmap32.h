@@ -80,6 +80,18 @@ struct TRect {
   friend constexpr bool operator==(const TRect&, const TRect&) = default;
 };
 constexpr TRect Rect(int32_t left, int32_t top, int32_t right, int32_t bottom) { return {left, top, right, bottom}; }
+// The part of `a` inside `b` (empty when they do not meet).
+constexpr TRect Intersection(const TRect& a, const TRect& b) {
+  return Rect(a.Left > b.Left ? a.Left : b.Left, a.Top > b.Top ? a.Top : b.Top, a.Right < b.Right ? a.Right : b.Right,
+              a.Bottom < b.Bottom ? a.Bottom : b.Bottom);
+}
+// The smallest rectangle holding both; an empty one counts as nothing.
+constexpr TRect Bounds(const TRect& a, const TRect& b) {
+  if (a.IsEmpty()) return b;
+  if (b.IsEmpty()) return a;
+  return Rect(a.Left < b.Left ? a.Left : b.Left, a.Top < b.Top ? a.Top : b.Top, a.Right > b.Right ? a.Right : b.Right,
+              a.Bottom > b.Bottom ? a.Bottom : b.Bottom);
+}
 
 enum class TDrawMode { dmOpaque, dmBlend, dmCustom, dmTransparent };
 enum class TCombineMode { cmBlend };  // the only one the system uses
